@@ -1,0 +1,3 @@
+#include "engine.h"
+
+Engine::Engine(const SourceView& view) : sources(view) {}

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+
+#include "merge_settings.h"
+
+// Read-only view of the document's two source slots, as the engine places them.
+// Pixels are 24-bit blue-green-red rows, bottom-up, each padded to 4 bytes.
+class SourceView {
+public:
+    virtual ~SourceView() = default;
+    // Number of filled slots, 0..2; the engine computes only at 2.
+    virtual int SourceCount() const = 0;
+    virtual SourceKind Kind(SourceIndex s) const = 0;
+    virtual int Width(SourceIndex s) const = 0;
+    virtual int Height(SourceIndex s) const = 0;
+    // First stored (bottom) row, or null when the slot holds no pixel block.
+    virtual const uint8_t* Pixels(SourceIndex s) const = 0;
+    // Bytes per stored row: 3 x width rounded up to a multiple of 4.
+    virtual int Stride(SourceIndex s) const = 0;
+    // One coverage byte per pixel, bottom-up, unpadded; 1 = covered.
+    virtual const uint8_t* Mask(SourceIndex s) const = 0;
+};

@@ -1,0 +1,353 @@
+#include "cli_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr const char* VersionText = "brindor-cli 0.1.0";
+
+// A whole decimal number, optionally signed, nothing else.
+bool ParseInt(const std::string& text, int& value)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    auto [end, ec] = std::from_chars(first, last, value);
+    return first != last && ec == std::errc() && end == last;
+}
+
+std::vector<std::string> SplitCommas(const std::string& text)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos)
+            return parts;
+        start = comma + 1;
+    }
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// Collects the first error; the parser stops at it.
+struct Parser {
+    std::string error;
+
+    bool Fail(const std::string& text)
+    {
+        if (error.empty())
+            error = text;
+        return false;
+    }
+
+    bool Ranged(const std::string& option, const std::string& text, int low, int high, int& value)
+    {
+        int v = 0;
+        if (!ParseInt(text, v) || v < low || v > high)
+            return Fail(option + " takes a whole number from " + std::to_string(low) + " to " +
+                        std::to_string(high) + ", not '" + text + "'");
+        value = v;
+        return true;
+    }
+
+    // "H,V" or "X,Y": two numbers in [low, high].
+    bool Pair(const std::string& option, const std::string& text, int low, int high, int& a, int& b)
+    {
+        const auto parts = SplitCommas(text);
+        const std::string range = std::to_string(low) + ".." + std::to_string(high);
+        if (parts.size() != 2)
+            return Fail(option + " takes two numbers A,B, each " + range + ", not '" + text + "'");
+        return Ranged(option, parts[0], low, high, a) && Ranged(option, parts[1], low, high, b);
+    }
+
+    // "P" for all three channels, or "R,G,B".
+    bool Channels(const std::string& option, const std::string& text, int (&rgb)[3])
+    {
+        const auto parts = SplitCommas(text);
+        if (parts.size() == 1) {
+            int v = 0;
+            if (!Ranged(option, parts[0], 0, 100, v))
+                return false;
+            rgb[0] = rgb[1] = rgb[2] = v;
+            return true;
+        }
+        if (parts.size() != 3)
+            return Fail(option + " takes P or R,G,B, each 0..100, not '" + text + "'");
+        for (int i = 0; i < 3; ++i)
+            if (!Ranged(option, parts[i], 0, 100, rgb[i]))
+                return false;
+        return true;
+    }
+
+    template <typename T>
+    bool Choice(const std::string& option, const std::string& text, const std::map<std::string, T>& names, T& value)
+    {
+        const auto it = names.find(text);
+        if (it == names.end()) {
+            std::string list;
+            for (const auto& [name, code] : names)
+                list += (list.empty() ? "" : "|") + name;
+            return Fail(option + " takes one of " + list + ", not '" + text + "'");
+        }
+        value = it->second;
+        return true;
+    }
+
+    bool YesNo(const std::string& option, const std::string& text, bool& value)
+    {
+        return Choice<bool>(option, text, {{"yes", true}, {"no", false}}, value);
+    }
+};
+
+const std::map<std::string, int> MethodCodes = {
+    {"greatest", 2}, {"average", 6},  {"least", 3},      {"subtract12", 4}, {"subtract21", 5}, {"comp12", 7},
+    {"comp21", 8},   {"comp_h_12", 9}, {"comp_h_21", 10}, {"picture1", 0},   {"picture2", 1},
+};
+const std::map<std::string, int> ContrastCodes = {{"normal", 1}, {"gray", 0}, {"bw", 2}, {"color", 3}};
+const std::map<std::string, int> EffectPositions = {{"none", 0},   {"blur", 1},    {"edge", 2},
+                                                    {"emboss", 3}, {"sharpen", 4}, {"soften", 5}};
+const std::map<std::string, PlacePreset> PlaceNames = {
+    {"topleft", PlacePreset::TopLeft},         {"topright", PlacePreset::TopRight},
+    {"bottomleft", PlacePreset::BottomLeft},   {"bottomright", PlacePreset::BottomRight},
+    {"center", PlacePreset::Center},           {"centertop", PlacePreset::CenterTop},
+    {"centerbottom", PlacePreset::CenterBottom}, {"leftcenter", PlacePreset::LeftCenter},
+    {"rightcenter", PlacePreset::RightCenter},
+};
+
+bool ParseColour(Parser& p, const std::string& text, Bgr& colour)
+{
+    const bool hex = text.size() == 6 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+        return std::isxdigit(c) != 0;
+    });
+    if (!hex)
+        return p.Fail("--base-color takes RRGGBB in hexadecimal, 000000..FFFFFF, not '" + text + "'");
+    const unsigned long rgb = std::strtoul(text.c_str(), nullptr, 16);
+    colour.red = uint8_t(rgb >> 16);
+    colour.green = uint8_t(rgb >> 8);
+    colour.blue = uint8_t(rgb);
+    return true;
+}
+
+bool ParseCanvas(Parser& p, const std::string& text, CliMergeOptions& o)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return p.Fail("--canvas takes WxH, 100..2048 x 100..1536, not '" + text + "'");
+    return p.Ranged("--canvas width", text.substr(0, x), 100, 2048, o.canvasWidth) &&
+           p.Ranged("--canvas height", text.substr(x + 1), 100, 1536, o.canvasHeight);
+}
+
+// One option of merge or batch with its value; false when it is not one, or is wrong.
+bool ParseMergeOption(Parser& p, const std::string& name, const std::string& value, CliMergeOptions& o)
+{
+    int v = 0;
+    if (name == "--canvas")
+        return ParseCanvas(p, value, o);
+    if (name == "--method")
+        return p.Choice("--method", value, MethodCodes, o.mergeMethod);
+    if (name == "--bias")
+        return p.Ranged(name, value, 0, 100, v) && ((o.sourceBias = v * 256 / 100), true);
+    if (name == "--contrast-type")
+        return p.Choice(name, value, ContrastCodes, o.contrastMode);
+    if (name == "--threshold")
+        return p.Ranged(name, value, 0, 100, v) && ((o.infiniteThreshold = v * 255 / 100), true);
+    if (name == "--contrast")
+        return p.Channels(name, value, o.contrast);
+    if (name == "--brightness")
+        return p.Channels(name, value, o.brightness);
+    if (name == "--effect")
+        return p.Choice(name, value, EffectPositions, o.effectPosition);
+    if (name == "--juxtapose")
+        return p.Choice<int>(name, value, {{"12", 12}, {"21", 21}}, o.juxtapose);
+    if (name == "--base-color")
+        return ParseColour(p, value, o.baseColour);
+    if (name == "--quality")
+        return p.Ranged(name, value, 1, 100, o.quality);
+    if (name == "--jobs")
+        return p.Ranged(name, value, 1, 256, o.jobs);
+    if (name.size() > 2 && (name.back() == '1' || name.back() == '2')) {
+        CliSourceOptions& s = o.source[name.back() - '1'];
+        const std::string base = name.substr(0, name.size() - 1);
+        if (base == "--scale")
+            return p.Pair(name, value, 1, 500, s.scaleH, s.scaleV);
+        if (base == "--fit")
+            return p.YesNo(name, value, s.fit);
+        if (base == "--angle")
+            return p.Ranged(name, value, -180, 179, s.angle);
+        if (base == "--offset")
+            return p.Pair(name, value, -1000000, 1000000, s.offsetX, s.offsetY);
+        if (base == "--place") {
+            PlacePreset preset{};
+            return p.Choice(name, value, PlaceNames, preset) && ((s.place = preset), true);
+        }
+    }
+    return p.Fail("unknown option " + name);
+}
+
+bool IsFlag(const std::string& name) { return name == "--flip1" || name == "--flip2" || name == "--quick"; }
+
+size_t PositionalCount(CliCommand command) { return command == CliCommand::Merge || command == CliCommand::Batch || command == CliCommand::Convert ? 2 : 0; }
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, std::string& error)
+{
+    Parser p;
+    out = CliInvocation{};
+    if (args.empty()) {
+        error = "no command given; try brindor-cli --help";
+        return false;
+    }
+    const std::string& verb = args[0];
+    if (verb == "--help" || verb == "-h" || verb == "help") {
+        out.command = CliCommand::Help;
+        return true;
+    }
+    if (verb == "--version") {
+        out.command = CliCommand::Version;
+        return true;
+    }
+    const std::map<std::string, CliCommand> verbs = {
+        {"merge", CliCommand::Merge}, {"batch", CliCommand::Batch}, {"convert", CliCommand::Convert}};
+    if (!p.Choice("the command", verb, verbs, out.command)) {
+        error = p.error;
+        return false;
+    }
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out.command = CliCommand::Help;
+            return true;
+        }
+        const bool isOption = a.size() > 1 && a[0] == '-';
+        if (!isOption) {
+            out.positional.push_back(a);
+            continue;
+        }
+        if (out.command == CliCommand::Convert && a != "--quality") {
+            p.Fail("convert takes only --quality, not " + a);
+            break;
+        }
+        if (out.command != CliCommand::Batch && a == "--jobs") {
+            p.Fail("--jobs belongs to batch");
+            break;
+        }
+        if (IsFlag(a)) {
+            if (a == "--quick")
+                out.options.quick = true;
+            else
+                out.options.source[a.back() - '1'].flip = true;
+            continue;
+        }
+        // Every other option takes the next word as its value, even one that starts with '-'.
+        if (i + 1 >= args.size()) {
+            p.Fail(a + " needs a value");
+            break;
+        }
+        const std::string& value = args[++i];
+        if (a == "-o" || a == "--output") {
+            if (out.command != CliCommand::Merge) {
+                p.Fail(a + " belongs to merge");
+                break;
+            }
+            out.output = value;
+            continue;
+        }
+        if (!ParseMergeOption(p, a, value, out.options))
+            break;
+    }
+    if (p.error.empty() && out.positional.size() != PositionalCount(out.command))
+        p.Fail(verb + " takes " + std::to_string(PositionalCount(out.command)) + " paths, " +
+               std::to_string(out.positional.size()) + " given; try brindor-cli --help");
+    if (p.error.empty() && out.command == CliCommand::Merge && out.output.empty())
+        p.Fail("merge needs -o OUTPUT");
+    if (p.error.empty() && out.command == CliCommand::Merge && OutputFormatOf(out.output).empty())
+        p.Fail("-o " + out.output + ": the output's suffix must be one of bmp, jpg, png, tif, tga, pcx");
+    if (p.error.empty() && out.command == CliCommand::Convert && OutputFormatOf(out.positional[1]).empty())
+        p.Fail(out.positional[1] + ": the output's suffix must be one of bmp, jpg, png, tif, tga, pcx");
+    error = p.error;
+    return error.empty();
+}
+
+std::string OutputFormatOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos)
+        return {};
+    const std::string ext = Lower(name.substr(dot + 1));
+    for (const char* known : {"bmp", "jpg", "png", "tif", "tga", "pcx"})
+        if (ext == known)
+            return ext;
+    return {};
+}
+
+std::string HelpText()
+{
+    return std::string(VersionText) + R"( - merge two pictures into one, from scripts
+
+Usage:
+  brindor-cli merge SOURCE1 SOURCE2 -o OUTPUT [options]
+  brindor-cli batch SOURCE1 FOLDER [options] [--jobs N]
+  brindor-cli convert INPUT OUTPUT [--quality Q]
+  brindor-cli --help | --version
+
+SOURCE is an image file (its last three characters, lower-cased, choose the decoder: bmp, jpg,
+png, tif are read by content; tga, pcx by the raster codecs) or the word 'blank', a black picture
+of the canvas size. OUTPUT's format is the text after the last dot of its name: bmp, jpg, png,
+tif, tga or pcx. merge writes the whole target (its width a multiple of 4); convert writes the
+decoded picture at its own size. Files are written through a temporary file and a rename.
+
+batch merges every FOLDER entry ending in .bmp, .jpg, .png, .tif, .tga or .pcx (as source 2)
+with SOURCE1 and writes FOLDER/output/<lower-cased name> in that format; output/ itself is never
+visited, unreadable files are reported and skipped. Files run on N threads (default: one per
+core) and the bytes written do not depend on N. Ctrl+C stops after the files in flight.
+
+Options of merge and batch:
+  --canvas WxH                 100..2048 x 100..1536, default 1024x768
+  --method NAME                greatest|average|least|subtract12|subtract21|comp12|comp21|
+                               comp_h_12|comp_h_21|picture1|picture2, default average
+  --bias P                     source 1/2 bias in percent 0..100 (stored P*256/100);
+                               default: stored 127
+  --contrast-type T            normal|gray|bw|color, default normal
+  --threshold P                infinite contrast threshold in percent 0..100 (stored P*255/100);
+                               default: stored 127
+  --contrast P | R,G,B         0..100 each, default 50
+  --brightness P | R,G,B       0..100 each, default 50
+  --effect E                   none|blur|edge|emboss|sharpen|soften, default none
+  --scale1 H,V  --scale2 H,V   1..500 each, default 100,100
+  --fit1 yes|no --fit2 yes|no  scale to the target, default yes
+  --flip1       --flip2        mirror the source
+  --angle1 A    --angle2 A     whole degrees -180..179, default 0
+  --offset1 X,Y --offset2 X,Y  offsetX, offsetY, default 0,0
+  --place1 P    --place2 P     topleft|topright|bottomleft|bottomright|center|centertop|
+                               centerbottom|leftcenter|rightcenter (overrides --offset)
+  --juxtapose 12|21            put the sources side by side (applied last)
+  --base-color RRGGBB          colour where no source covers, hex, red first, default 000000
+  --quick                      nearest-pixel placement and the fast composition
+  --quality Q                  JPEG quality 1..100, default 90
+  --jobs N                     batch only: threads, default the number of cores
+Values may be negative: in --offset1 -5,3 the value follows its option.
+
+Exit codes:
+  0 success   1 usage error or value out of range   2 an input cannot be loaded
+  3 the output cannot be written   4 (batch) some files were skipped, each named on stderr
+
+Examples:
+  brindor-cli merge photo.jpg logo.png -o out.jpg --method greatest --place2 bottomright
+  brindor-cli batch logo.png holiday/ --fit1 no --place1 bottomright --bias 50
+)";
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "merge_settings.h"
+
+// Exit codes of brindor-cli.
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitLoad = 2,
+    ExitWrite = 3,
+    ExitSkipped = 4,
+};
+
+// The placement presets a source may be shoved to.
+enum class PlacePreset { TopLeft, TopRight, BottomLeft, BottomRight, Center, CenterTop, CenterBottom,
+                         LeftCenter, RightCenter };
+
+// What the command line asks of one source.
+struct CliSourceOptions {
+    int scaleH = 100;
+    int scaleV = 100;
+    bool fit = true;
+    bool flip = false;
+    int angle = 0;
+    int offsetX = 0;
+    int offsetY = 0;
+    std::optional<PlacePreset> place;
+};
+
+// Every option of merge and batch, already range-checked and in the engine's stored forms.
+struct CliMergeOptions {
+    int canvasWidth = 1024;
+    int canvasHeight = 768;
+    int mergeMethod = 6;
+    int sourceBias = 127;
+    int contrastMode = 1;
+    int infiniteThreshold = 127;
+    int contrast[3] = {50, 50, 50};    // red, green, blue
+    int brightness[3] = {50, 50, 50};  // red, green, blue
+    int effectPosition = 0;
+    CliSourceOptions source[2];
+    int juxtapose = 0;  // 0 none, 12 or 21
+    Bgr baseColour;
+    bool quick = false;
+    int quality = 90;
+    int jobs = 0;  // 0: one per core
+};
+
+enum class CliCommand { None, Help, Version, Merge, Batch, Convert };
+
+struct CliInvocation {
+    CliCommand command = CliCommand::None;
+    std::vector<std::string> positional;  // SOURCE1 SOURCE2 / SOURCE1 FOLDER / INPUT OUTPUT
+    std::string output;                   // merge's -o
+    CliMergeOptions options;
+};
+
+// Parses argv (without the program name). On failure returns false with a message that names
+// the option and its accepted range.
+bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, std::string& error);
+
+// The text of --help.
+std::string HelpText();
+
+// The output format of a file name: the text after the last dot of its name, lower-cased,
+// when it is one of bmp, jpg, png, tif, tga, pcx; empty otherwise.
+std::string OutputFormatOf(const std::string& path);

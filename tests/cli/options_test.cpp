@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "cli_options.h"
+
+namespace {
+
+struct Parsed {
+    bool ok;
+    CliInvocation inv;
+    std::string error;
+};
+
+Parsed Parse(std::vector<std::string> args)
+{
+    Parsed p;
+    p.ok = ParseCommandLine(args, p.inv, p.error);
+    return p;
+}
+
+TEST(CliOptions, DefaultsAreTheEngineDefaults)
+{
+    const Parsed p = Parse({"merge", "a.bmp", "b.png", "-o", "out.JPG"});
+    ASSERT_TRUE(p.ok) << p.error;
+    const CliMergeOptions& o = p.inv.options;
+    EXPECT_EQ(p.inv.command, CliCommand::Merge);
+    EXPECT_EQ(o.canvasWidth, 1024);
+    EXPECT_EQ(o.canvasHeight, 768);
+    EXPECT_EQ(o.mergeMethod, 6);
+    EXPECT_EQ(o.sourceBias, 127);
+    EXPECT_EQ(o.infiniteThreshold, 127);
+    EXPECT_EQ(o.contrastMode, 1);
+    EXPECT_EQ(o.quality, 90);
+    EXPECT_TRUE(o.source[0].fit);
+    EXPECT_FALSE(o.source[1].flip);
+    EXPECT_EQ(OutputFormatOf(p.inv.output), "jpg");
+}
+
+TEST(CliOptions, StoredFormsAndCodes)
+{
+    const Parsed p = Parse({"merge", "a", "b", "-o", "o.png", "--bias", "50", "--threshold", "50", "--method",
+                            "greatest", "--contrast-type", "gray", "--effect", "emboss", "--contrast", "10,20,30",
+                            "--brightness", "70", "--base-color", "FF8001"});
+    ASSERT_TRUE(p.ok) << p.error;
+    const CliMergeOptions& o = p.inv.options;
+    EXPECT_EQ(o.sourceBias, 128);
+    EXPECT_EQ(o.infiniteThreshold, 127);
+    EXPECT_EQ(o.mergeMethod, 2);
+    EXPECT_EQ(o.contrastMode, 0);
+    EXPECT_EQ(o.effectPosition, 3);
+    EXPECT_EQ(o.contrast[0], 10);
+    EXPECT_EQ(o.contrast[2], 30);
+    EXPECT_EQ(o.brightness[1], 70);
+    EXPECT_EQ(o.baseColour, (Bgr{0x01, 0x80, 0xFF}));
+
+    EXPECT_EQ(Parse({"merge", "a", "b", "-o", "o.png", "--bias", "100"}).inv.options.sourceBias, 256);
+    EXPECT_EQ(Parse({"merge", "a", "b", "-o", "o.png", "--threshold", "100"}).inv.options.infiniteThreshold, 255);
+    EXPECT_EQ(Parse({"merge", "a", "b", "-o", "o.png", "--method", "picture1"}).inv.options.mergeMethod, 0);
+}
+
+TEST(CliOptions, NegativeValuesFollowTheirOption)
+{
+    const Parsed p = Parse({"merge", "a", "b", "--offset1", "-5,3", "--angle2", "-30", "-o", "x.tga"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.inv.options.source[0].offsetX, -5);
+    EXPECT_EQ(p.inv.options.source[0].offsetY, 3);
+    EXPECT_EQ(p.inv.options.source[1].angle, -30);
+    EXPECT_EQ(p.inv.positional.size(), 2u);
+}
+
+TEST(CliOptions, RangeErrorsNameTheOptionAndRange)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {{"merge", "a", "b", "-o", "o.bmp", "--canvas", "99x200"}, "100 to 2048"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--canvas", "200x1537"}, "100 to 1536"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--bias", "101"}, "--bias takes a whole number from 0 to 100"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--angle1", "180"}, "--angle1 takes a whole number from -180 to 179"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--scale2", "0,100"}, "--scale2"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--scale2", "100"}, "two numbers"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--contrast", "1,2"}, "R,G,B"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--quality", "0"}, "from 1 to 100"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--method", "mean"}, "--method takes one of"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--fit1", "maybe"}, "--fit1 takes one of"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--base-color", "12345G"}, "RRGGBB"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--bias", "5x"}, "'5x'"},
+        {{"merge", "a", "b", "-o", "o.gif"}, "bmp, jpg, png, tif, tga, pcx"},
+        {{"merge", "a", "b"}, "-o"},
+        {{"merge", "a", "-o", "o.bmp"}, "2 paths"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--jobs", "2"}, "--jobs belongs to batch"},
+        {{"convert", "a.png", "b.bmp", "--bias", "3"}, "only --quality"},
+        {{"convert", "a.png", "b.webp"}, "suffix"},
+        {{"batch", "a", "dir", "--angle1"}, "needs a value"},
+        {{"frobnicate"}, "the command takes one of"},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = Parse(c.args);
+        EXPECT_FALSE(p.ok) << c.args.back();
+        EXPECT_NE(p.error.find(c.expected), std::string::npos) << "'" << p.error << "' lacks '" << c.expected << "'";
+    }
+}
+
+TEST(CliOptions, OutputFormatTakesTheLastDotOfTheName)
+{
+    EXPECT_EQ(OutputFormatOf("dir.png/out.TIF"), "tif");
+    EXPECT_EQ(OutputFormatOf("archive.tar.pcx"), "pcx");
+    EXPECT_EQ(OutputFormatOf("dir.png/noext"), "");
+    EXPECT_EQ(OutputFormatOf("picture.jpeg"), "");
+}
+
+TEST(CliOptions, HelpDocumentsEveryOption)
+{
+    const std::string help = HelpText();
+    for (const char* option : {"--canvas", "--method", "--bias", "--contrast-type", "--threshold", "--contrast",
+                               "--brightness", "--effect", "--scale1", "--fit2", "--flip1", "--angle2", "--offset1",
+                               "--place2", "--juxtapose", "--base-color", "--quick", "--quality", "--jobs"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_EQ(Parse({"batch", "--help"}).inv.command, CliCommand::Help);
+}
+
+}  // namespace

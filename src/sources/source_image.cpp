@@ -1,0 +1,135 @@
+#include "source_image.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr uint64_t SpareBlockBytes = 54;  // 40 for the header and 14 that stay zero
+
+void Put16(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+void Put32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint64_t PaletteBytes(int bits) { return bits < 24 ? 4ull << bits : 0; }
+
+}  // namespace
+
+SourceImage::SourceImage(SourceImage&& other) noexcept
+    : dib(std::exchange(other.dib, nullptr)),
+      mask(std::exchange(other.mask, nullptr)),
+      allocated(std::exchange(other.allocated, false)),
+      maskSize(std::exchange(other.maskSize, 0))
+{
+}
+
+SourceImage& SourceImage::operator=(SourceImage&& other) noexcept
+{
+    if (this != &other) {
+        ReleaseSourceImage(*this);
+        dib = std::exchange(other.dib, nullptr);
+        mask = std::exchange(other.mask, nullptr);
+        allocated = std::exchange(other.allocated, false);
+        maskSize = std::exchange(other.maskSize, 0);
+    }
+    return *this;
+}
+
+SourceImage::~SourceImage() { ReleaseSourceImage(*this); }
+
+uint64_t SourceRowSize(int width, int bits)
+{
+    const uint64_t w = width < 0 ? 0 : uint64_t(width);
+    uint64_t bytes = 0;
+    switch (bits) {
+    case 1: bytes = (w + 7) / 8; break;
+    case 4: bytes = (w + 1) / 2; break;
+    case 8: bytes = w; break;
+    case 24: bytes = 3 * w; break;
+    default: return 0;
+    }
+    return (bytes + 3) & ~uint64_t(3);
+}
+
+void WriteDibHeader(uint8_t* dib, int width, int height, int bits)
+{
+    std::memset(dib, 0, SourceHeaderSize);
+    Put32(dib, SourceHeaderSize);
+    Put32(dib + 4, uint32_t(width));
+    Put32(dib + 8, uint32_t(height));
+    Put16(dib + 12, 1);
+    Put16(dib + 14, uint32_t(bits));
+    Put32(dib + 20, uint32_t(SourceRowSize(width, bits) * uint64_t(height < 0 ? 0 : height)));
+    Put32(dib + 32, bits < 24 ? 1u << bits : 0);
+}
+
+bool AllocateSourceImage(SourceImage& image, int width, int height, int bits)
+{
+    ReleaseSourceImage(image);
+    if (width > MaxSourceSide || height > MaxSourceSide || width < 0 || height < 0)
+        return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+        return false;
+    const uint64_t rowSize = SourceRowSize(width, bits);
+    const uint64_t blockSize = rowSize * uint64_t(height) + PaletteBytes(bits) + SpareBlockBytes;
+    if (blockSize > MaxSourceBlock)
+        return false;
+    auto* block = static_cast<uint8_t*>(std::calloc(blockSize, 1));
+    if (!block)
+        return false;
+    WriteDibHeader(block, width, height, bits);
+    image.dib = block;
+    return AllocateMask(image, width, height);
+}
+
+bool AllocateMask(SourceImage& image, int width, int height)
+{
+    if (image.mask)
+        std::free(image.mask);
+    image.mask = nullptr;
+    const size_t count = size_t(width < 0 ? 0 : width) * size_t(height < 0 ? 0 : height);
+    // An empty picture still gets a valid (unused) mask pointer.
+    image.mask = static_cast<uint8_t*>(std::malloc(count ? count : 1));
+    if (!image.mask) {
+        std::free(image.dib);
+        image.dib = nullptr;
+        image.allocated = false;
+        image.maskSize = 0;
+        return false;
+    }
+    std::memset(image.mask, 1, count);
+    image.maskSize = int(count);
+    image.allocated = true;
+    return true;
+}
+
+void ReleaseSourceImage(SourceImage& image)
+{
+    if (!image.allocated)
+        return;
+    std::free(image.dib);
+    std::free(image.mask);
+    image.dib = nullptr;
+    image.mask = nullptr;
+    image.allocated = false;
+    image.maskSize = 0;
+}
+
+int32_t DibWidth(const uint8_t* dib) { return int32_t(Get32(dib + 4)); }
+int32_t DibHeight(const uint8_t* dib) { return int32_t(Get32(dib + 8)); }
+int DibBitCount(const uint8_t* dib) { return int(dib[14]) | int(dib[15]) << 8; }
+uint32_t DibCompression(const uint8_t* dib) { return Get32(dib + 16); }

@@ -1,3 +1,10 @@
 #include "engine.h"
 
-Engine::Engine(const SourceView& view) : sources(view) {}
+Engine::Engine(const SourceView& view)
+    : sources(view), columnX(MaxCanvasWidth), columnY(MaxCanvasWidth)
+{
+    for (const PropertyRow& row : PropertyTable) {
+        shown[static_cast<int>(row.id)] = row.shownDefault;
+        enabled[static_cast<int>(row.id)] = row.enabledAtStart;
+    }
+}

@@ -1,10 +1,13 @@
 #pragma once
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "canvas.h"
+#include "edits.h"
 #include "merge_settings.h"
 #include "prompts.h"
+#include "settings_tables.h"
 #include "source_view.h"
 
 // Where a source sits on the canvas and how its rotated box measures.
@@ -27,14 +30,48 @@ struct BlendZone {
     bool smooth = true;
 };
 
+// A source's offsets and centring offsets taken when a rotation starts; the source turns about
+// the canvas point where its centre was then.
+struct RotationAnchor {
+    int offsetX = 0;
+    int offsetY = 0;
+    int centreX = 0;
+    int centreY = 0;
+};
+
+// Command ids of the placement presets.
+constexpr int CmdJuxtapose12 = 32793;
+constexpr int CmdJuxtapose21 = 32794;
+constexpr int CmdResetAll = 32792;
+constexpr int CmdTopLeft1 = 32833;      // 32833..32836 source 1, 32837..32840 source 2:
+constexpr int CmdBottomRight2 = 32840;  // top left, top right, bottom left, bottom right
+constexpr int CmdMiddle1 = 32841;
+constexpr int CmdMiddle2 = 32846;
+// Centering button images: the base id shows the source centred, base + 1..4 at the top, bottom,
+// left and right edge.
+constexpr int MiddleImage1 = 32841;
+constexpr int MiddleImage2 = 32846;
+
 // What the windows learn from the engine; every hook is optional.
 class EngineListener {
 public:
     virtual ~EngineListener() = default;
     // The target was rewritten or blended: repaint it and redraw the statistics line.
     virtual void TargetChanged() {}
-    // An operation asks the view to scroll source s (presets, scale edits, juxtaposition).
-    virtual void ScrollSourceRequested(SourceIndex) {}
+    // The view enters the scrolling mode of source s (EnterSourceScroll). With selectEntry the
+    // pane's scroll-mode selector shows entry s too (presets, scale-to-target flags); without it
+    // the selector is left alone (scale edits, juxtaposition).
+    virtual void ScrollSourceRequested(SourceIndex /*s*/, bool /*selectEntry*/) {}
+    // The view's scroll source: the source most recently chosen for scrolling, 1 at start, kept
+    // while the target is scrolled. A scale edit of that source re-enters its scrolling mode.
+    virtual SourceIndex ScrollSource() const { return 1; }
+    // Pane row id now shows text: a decimal number, a list text, or TrueText / FalseText.
+    // Sent for every row whose shown text changes, the committed row included.
+    virtual void PropertyShown(PropertyId /*id*/, const std::string& /*text*/) {}
+    // Pane row id is enabled or disabled ("Infinite Contrast Bias" follows the contrast type).
+    virtual void PropertyEnabled(PropertyId /*id*/, bool /*enabled*/) {}
+    // Centering button of source s shows image id (MiddleImage1/2 + 0..4): what its next press does.
+    virtual void MiddleImageChanged(SourceIndex /*s*/, int /*imageId*/) {}
 };
 
 // Radians per degree as the program has always used it (3.14159 / 180).
@@ -50,13 +87,58 @@ public:
 
     void SetListener(EngineListener* l) { listener = l; }
     void SetPrompts(Prompts* p) { prompts = p; }
+    EngineListener* Listener() const { return listener; }
+    Prompts* PromptsPort() const { return prompts; }
     const SourceView& Sources() const { return sources; }
     bool TwoSources() const { return sources.SourceCount() == 2; }
+
+    // Canvas (geometry.cpp). The canvas is CanvasRect's size, used up to 2048 x 1536.
+    int CanvasWidth() const;
+    int CanvasHeight() const;
+    // CanvasRect for a w x h canvas centred in a client area (PlaceCanvasRect's arithmetic).
+    static CanvasRect CentredCanvas(int width, int height, int clientWidth, int clientHeight);
+    // A new canvas size: centre it, update geometry (2 then 1), place 1 then 2, compose. Storing the
+    // size and the view's scrolling are the callers'.
+    void SetCanvasSize(int width, int height, int clientWidth, int clientHeight);
+    // The client area changed: same canvas size centred again, no recomputation.
+    void Recentre(int clientWidth, int clientHeight);
+    // Fewer than two sources: the canvas is the whole client area.
+    void UseWholeClientArea(int clientWidth, int clientHeight);
+    // Geometry of source 2 then 1, placement of 1 then 2, composition.
+    void RecomputeAll();
 
     // Placement (geometry.cpp, placement.cpp).
     void UpdateSourceGeometry(SourceIndex s);
     std::pair<int, int> CentreOffsets(SourceIndex s) const;
     void PlaceSource(SourceIndex s);
+    // Size of source s's scaled rotated box on the canvas (SBW, SBH).
+    double ScaledBoxWidth(SourceIndex s) const;
+    double ScaledBoxHeight(SourceIndex s) const;
+    RotationAnchor AnchorForRotation(SourceIndex s) const;
+    // Sets the angle, keeps the source's centre where the anchor had it, places and composes.
+    void RotateSource(SourceIndex s, double angle, const RotationAnchor& anchor);
+
+    // Placement presets (presets.cpp); each does nothing unless two sources are loaded.
+    void ShoveToCorner(int command);  // CmdTopLeft1..CmdBottomRight2
+    void MiddlePreset(SourceIndex s); // applies the counter's position, then advances it
+    int MiddleButtonImage(SourceIndex s) const { return (s == 1 ? MiddleImage1 : MiddleImage2) + middleCounter[s - 1]; }
+    void Juxtapose(SourceIndex left);  // CmdJuxtapose12: left 1; CmdJuxtapose21: left 2
+    // Runs a preset or juxtaposition command by id; false for other ids.
+    bool RunPlacementCommand(int command);
+
+    // Pane edits (edits.cpp). The engine keeps what each pane row shows, so the commit rules
+    // hold without widgets; the pane renders Shown() and Enabled() and follows the listener.
+    CommitResult CommitNumber(PropertyId id, const std::string& text);
+    // A choice from an opened drop-down list.
+    void CommitListChoice(PropertyId id, const std::string& text);
+    void CommitFlag(PropertyId id, bool value);
+    // The reset command: asks first; true when the parameters were reset.
+    bool ResetCommand();
+    void ResetAllParameters();
+    const std::string& Shown(PropertyId id) const { return shown[static_cast<int>(id)]; }
+    bool Enabled(PropertyId id) const { return enabled[static_cast<int>(id)]; }
+    // True while a range message of that class is on screen (during Prompts::Show).
+    bool RangeMessageOnScreen(PropertyKind kind) const { return messageOnScreen[kind == PropertyKind::ScalePercent ? 0 : 1]; }
 
     // Composition (compose.cpp): merge, tone, effect into the target.
     void ComposeTarget();
@@ -74,7 +156,18 @@ public:
     int middleCounter[2] = {0, 0};
 
 private:
+    void ApplyPosition(SourceIndex s, int offsetX, int offsetY);
+    void ApplyNumber(const PropertyRow& row, int v);
+    void Show(PropertyId id, const std::string& text);
+    void Enable(PropertyId id, bool on);
+
     const SourceView& sources;
     EngineListener* listener = nullptr;
     Prompts* prompts = nullptr;
+    std::string shown[PropertyCount];
+    bool enabled[PropertyCount];
+    bool messageOnScreen[2] = {false, false};
+    // Per-column terms of the placement being built, reused by every placement.
+    std::vector<double> columnX;
+    std::vector<double> columnY;
 };

@@ -1,0 +1,168 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine.h"
+
+namespace {
+
+// Columns are tested for coverage in blocks: a block wholly outside the source is skipped, a block
+// wholly inside needs no per-pixel test.
+constexpr int BlockColumns = 16;
+constexpr int MaxBlocks = MaxCanvasWidth / BlockColumns + 1;
+
+// Everything a placement decides before its first pixel.
+struct Mapping {
+    const uint8_t* block;  // the source's stored rows, bottom-up
+    const uint8_t* mask;   // coverage bytes, bottom-up; null means fully covered
+    int stride;
+    int srcW;
+    int srcH;
+    double ky;
+    double eps;
+    double sigma;
+    int hy;
+    int tgy;
+    int offsetY;
+};
+
+// Source coordinate ranges of one block of columns: min and max of the per-column terms.
+struct BlockRange {
+    double minX, maxX, minY, maxY;
+};
+
+inline void Store(uint8_t* out, const uint8_t* p) { out[0] = p[0], out[1] = p[1], out[2] = p[2]; }
+
+// Bilinear sample between the four stored neighbours of (X, Y), clamped to the picture, in 16.16.
+inline void Interpolate(const Mapping& m, double x, double y, int tx, int ty, uint8_t* out)
+{
+    const double fx = x - tx;
+    const double fy = y - ty;
+    const int w00 = static_cast<int>((1 - fy) * 65536 * (1 - fx));
+    const int w10 = static_cast<int>(fy * 65536 * (1 - fx));
+    const int w01 = static_cast<int>(fx * 65536 * (1 - fy));
+    const int w11 = static_cast<int>(fx * 65536 * fy);
+    const uint8_t* row0 = m.block + size_t(ty) * m.stride;
+    const uint8_t* row1 = m.block + size_t(std::min(ty + 1, m.srcH - 1)) * m.stride;
+    const int c0 = tx * 3;
+    const int c1 = std::min(tx + 1, m.srcW - 1) * 3;
+    for (int k = 0; k < 3; ++k)
+        out[k] = static_cast<uint8_t>((row0[c0 + k] * w00 + row1[c0 + k] * w10 + row0[c1 + k] * w01 +
+                                       row1[c1 + k] * w11) >> 16);
+}
+
+template <bool Quick, bool Checked>
+inline void PlacePixel(const Mapping& m, double x, double y, uint8_t* out, uint8_t* covered)
+{
+    if (Checked && !(x >= 0 && x < m.srcW && y >= 0 && y < m.srcH))
+        return;
+    const int tx = static_cast<int>(x);
+    const int ty = static_cast<int>(y);
+    if (m.mask && m.mask[size_t(ty) * m.srcW + tx] == 0)
+        return;
+    if (Quick)
+        Store(out, m.block + size_t(ty) * m.stride + tx * 3);
+    else
+        Interpolate(m, x, y, tx, ty, out);
+    *covered = 1;
+}
+
+// Fills canvas rows [firstRow, H) from columns [firstColumn, W); colX and colY hold the
+// row-independent parts of X and Y per column.
+template <bool Quick>
+void FillRows(const Mapping& m, SourceLayer& layer, int firstRow, int H, int firstColumn, int W,
+              const double* colX, const double* colY)
+{
+    BlockRange blocks[MaxBlocks];
+    int blockCount = 0;
+    for (int b = firstColumn; b < W; b += BlockColumns, ++blockCount) {
+        const int e = std::min(b + BlockColumns, W);
+        BlockRange& br = blocks[blockCount];
+        br.minX = *std::min_element(colX + b, colX + e);
+        br.maxX = *std::max_element(colX + b, colX + e);
+        br.minY = *std::min_element(colY + b, colY + e);
+        br.maxY = *std::max_element(colY + b, colY + e);
+    }
+    for (int r = firstRow; r < H; ++r) {
+        const int v = r + m.offsetY - m.tgy;
+        const double yc = (m.srcH - 1) - v * m.ky - m.hy;
+        const double rowY = (m.hy + yc) - yc * m.eps;
+        const double rowX = yc * m.sigma;
+        uint8_t* px = layer.Row(r);
+        uint8_t* covered = layer.MaskRow(r);
+        for (int bi = 0, b = firstColumn; bi < blockCount; ++bi, b += BlockColumns) {
+            // Rounding is monotonic, so the block's extreme terms give its extreme coordinates exactly.
+            const BlockRange& br = blocks[bi];
+            const double xLo = br.minX - rowX, xHi = br.maxX - rowX;
+            const double yLo = rowY + br.minY, yHi = rowY + br.maxY;
+            if (xHi < 0 || !(xLo < m.srcW) || yHi < 0 || !(yLo < m.srcH))
+                continue;
+            const int e = std::min(b + BlockColumns, W);
+            if (xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH) {
+                for (int c = b; c < e; ++c)
+                    PlacePixel<Quick, false>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c, covered + c);
+            } else {
+                for (int c = b; c < e; ++c)
+                    PlacePixel<Quick, true>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c, covered + c);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void Engine::PlaceSource(SourceIndex s)
+{
+    SourceLayer& out = layer[s - 1];
+    const int W = CanvasWidth();
+    const int H = CanvasHeight();
+    for (int r = 0; r < H; ++r) {
+        std::memset(out.Row(r), 0, size_t(W) * 3);
+        std::memset(out.MaskRow(r), 0, size_t(W));
+    }
+    const uint8_t* block = sources.Pixels(s);
+    const int srcW = sources.Width(s);
+    const int srcH = sources.Height(s);
+    if (!block || srcW < 1 || srcH < 1)
+        return;
+
+    const SourcePlacement& p = placement[s - 1];
+    const bool flip = settings.flipHorizontal[s - 1];
+    const double theta = (flip ? -p.angle : p.angle) * DegreesToRadians;
+    const double k = 2 * std::sin(theta / 2);
+    const double eps = k * k / 2;
+    const double sigma = k * std::sqrt(4 - k * k) / 2;
+    const double SW = p.fitFactorH * settings.horizontalScale[s - 1] * srcW / 100;
+    const double SH = p.fitFactorV * settings.verticalScale[s - 1] * srcH / 100;
+    out.width = W;
+    out.height = H;
+    if (!(SW > 0 && SH > 0))
+        return;
+    const double kx = srcW / SW;
+    const double ky = srcH / SH;
+    const double sinA = std::fabs(std::sin(theta));
+    const double cosA = std::fabs(std::cos(theta));
+    const double gx = 0.5 * SW * ((srcH * sinA + srcW * cosA) / srcW - 1);
+    const double gy = 0.5 * SH * ((srcW * sinA + srcH * cosA) / srcH - 1);
+    const int tgx = static_cast<int>(gx);
+    const int tgy = static_cast<int>(gy);
+    const int hx = srcW / 2;
+    const int hy = srcH / 2;
+
+    // The first column of the span is never visited.
+    const int firstRow = std::max(0, -p.offsetY);
+    const int firstColumn = std::max(0, -p.offsetX) + 1;
+    for (int c = firstColumn; c < W; ++c) {
+        const int u = c + p.offsetX - tgx;
+        double xc = u * kx - hx;
+        if (flip)
+            xc = -xc;
+        columnX[c] = (hx + xc) - xc * eps;
+        columnY[c] = xc * sigma;
+    }
+    const Mapping m{block, sources.Mask(s), sources.Stride(s), srcW, srcH, ky, eps, sigma, hy, tgy, p.offsetY};
+    if (quickPreview)
+        FillRows<true>(m, out, firstRow, H, firstColumn, W, columnX.data(), columnY.data());
+    else
+        FillRows<false>(m, out, firstRow, H, firstColumn, W, columnX.data(), columnY.data());
+}

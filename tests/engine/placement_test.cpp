@@ -1,0 +1,302 @@
+// Source placement: known cases, and the real placement judged bit for bit against a plain
+// per-pixel evaluation of the mapping on random placements.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "geometry_fixture.h"
+
+using namespace testutils;
+
+namespace {
+
+// Straight from the mapping: every pixel evaluated on its own, nothing hoisted.
+void ReferencePlace(const Engine& e, const SourceView& view, SourceIndex s, SourceLayer& out)
+{
+    const int W = std::min(e.canvasRect.Width(), 2048);
+    const int H = std::min(e.canvasRect.Height(), 1536);
+    for (int r = 0; r < H; ++r)
+        for (int c = 0; c < W; ++c)
+            SetLayerPixel(out, r, c, Bgr{}, 0);
+    const uint8_t* block = view.Pixels(s);
+    if (!block)
+        return;
+    const int srcW = view.Width(s), srcH = view.Height(s), stride = view.Stride(s);
+    const uint8_t* mask = view.Mask(s);
+    const SourcePlacement& p = e.placement[s - 1];
+    const bool flip = e.settings.flipHorizontal[s - 1];
+    const double theta = (flip ? -p.angle : p.angle) * 0.017453277777777776;
+    const double k = 2 * std::sin(theta / 2);
+    const double eps = k * k / 2;
+    const double sigma = k * std::sqrt(4 - k * k) / 2;
+    const double SW = p.fitFactorH * e.settings.horizontalScale[s - 1] * srcW / 100;
+    const double SH = p.fitFactorV * e.settings.verticalScale[s - 1] * srcH / 100;
+    const double kx = srcW / SW, ky = srcH / SH;
+    const double S = std::fabs(std::sin(theta)), C = std::fabs(std::cos(theta));
+    const double gx = 0.5 * SW * ((srcH * S + srcW * C) / srcW - 1);
+    const double gy = 0.5 * SH * ((srcW * S + srcH * C) / srcH - 1);
+    const int tgx = int(gx), tgy = int(gy);
+    const int hx = srcW / 2, hy = srcH / 2;
+    auto at = [&](int row, int col, int ch) { return int(block[row * stride + col * 3 + ch]); };
+    for (int r = std::max(0, -p.offsetY); r < H; ++r)
+        for (int c = std::max(0, -p.offsetX) + 1; c < W; ++c) {
+            const int u = c + p.offsetX - tgx;
+            const int v = r + p.offsetY - tgy;
+            double Xc = u * kx - hx;
+            if (flip)
+                Xc = -Xc;
+            const double Yc = (srcH - 1) - v * ky - hy;
+            const double X = hx + Xc - Xc * eps - Yc * sigma;
+            const double Y = hy + Yc - Yc * eps + Xc * sigma;
+            if (!(0 <= X && X < srcW && 0 <= Y && Y < srcH))
+                continue;
+            const int tx = int(X), ty = int(Y);
+            if (mask[ty * srcW + tx] == 0)
+                continue;
+            uint8_t px[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                if (e.quickPreview) {
+                    px[ch] = uint8_t(at(ty, tx, ch));
+                    continue;
+                }
+                const int ty1 = std::min(ty + 1, srcH - 1), tx1 = std::min(tx + 1, srcW - 1);
+                const double fx = X - tx, fy = Y - ty;
+                const int w00 = int((1 - fy) * 65536 * (1 - fx));
+                const int w10 = int(fy * 65536 * (1 - fx));
+                const int w01 = int(fx * 65536 * (1 - fy));
+                const int w11 = int(fx * 65536 * fy);
+                px[ch] = uint8_t((at(ty, tx, ch) * w00 + at(ty1, tx, ch) * w10 + at(ty, tx1, ch) * w01 +
+                                  at(ty1, tx1, ch) * w11) >> 16);
+            }
+            SetLayerPixel(out, r, c, Bgr{px[0], px[1], px[2]}, 1);
+        }
+    out.width = W;
+    out.height = H;
+}
+
+// Empty when both layers agree over w x h, else the first difference.
+std::string LayerDifference(const SourceLayer& a, const SourceLayer& b, int w, int h)
+{
+    if (a.width != b.width || a.height != b.height)
+        return "layer size differs";
+    for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c)
+            if (!(LayerPixel(a, r, c) == LayerPixel(b, r, c)) || a.MaskRow(r)[c] != b.MaskRow(r)[c])
+                return "row " + std::to_string(r) + " column " + std::to_string(c) + ": expected " +
+                       Describe(LayerPixel(a, r, c)) + " mask " + std::to_string(a.MaskRow(r)[c]) + ", got " +
+                       Describe(LayerPixel(b, r, c)) + " mask " + std::to_string(b.MaskRow(r)[c]);
+    return {};
+}
+
+// An unscaled, unfitted source 1 of w x h on its own canvas, the way most known cases start.
+struct PlainRig : EngineRig {
+    PlainRig(int w, int h) : EngineRig(w, h)
+    {
+        LoadTwo(w, h, 8, 8);
+        engine.settings.scaleToTarget[0] = false;
+        engine.UpdateSourceGeometry(1);
+    }
+    Bgr Source(int rowFromTop, int col) { const uint8_t* p = sources.slot[0].At(rowFromTop, col); return {p[0], p[1], p[2]}; }
+};
+
+}  // namespace
+
+TEST(Placement, UnrotatedUnscaledSourceLandsPixelForPixelExceptColumnZero)
+{
+    PlainRig rig(40, 30);
+    rig.engine.PlaceSource(1);
+    const SourceLayer& l = rig.engine.layer[0];
+    for (int r = 0; r < 30; ++r) {
+        EXPECT_EQ(l.MaskRow(r)[0], 0) << "row " << r;
+        for (int c = 1; c < 40; ++c) {
+            ASSERT_EQ(l.MaskRow(r)[c], 1) << r << "," << c;
+            ASSERT_EQ(LayerPixel(l, r, c), rig.Source(r, c)) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(l.width, 40);
+    EXPECT_EQ(l.height, 30);
+}
+
+TEST(Placement, NegativeOffsetShiftsRightAndNeverDrawsSourceColumnZero)
+{
+    PlainRig rig(40, 30);
+    rig.engine.placement[0].offsetX = -5;
+    rig.engine.PlaceSource(1);
+    const SourceLayer& l = rig.engine.layer[0];
+    for (int r = 0; r < 30; ++r) {
+        for (int c = 0; c <= 5; ++c)
+            EXPECT_EQ(l.MaskRow(r)[c], 0) << r << "," << c;
+        EXPECT_EQ(LayerPixel(l, r, 6), rig.Source(r, 1));
+        EXPECT_EQ(LayerPixel(l, r, 39), rig.Source(r, 34));
+    }
+}
+
+TEST(Placement, CoverageHolesAndClampedNeighbours)
+{
+    PlainRig rig(20, 10);
+    rig.sources.slot[0].MaskAt(4, 7) = 0;
+    // Half-pixel steps: every sample interpolates, and the last column and top row clamp.
+    rig.engine.settings.horizontalScale[0] = 200;
+    rig.engine.settings.verticalScale[0] = 200;
+    rig.engine.canvasRect = CanvasRect{0, 0, 40, 20};
+    rig.engine.PlaceSource(1);
+    const SourceLayer& l = rig.engine.layer[0];
+    int holes = 0;
+    // Row 19 maps half a pixel below the picture; above it only the hole is uncovered.
+    for (int r = 0; r < 19; ++r)
+        for (int c = 1; c < 40; ++c)
+            holes += l.MaskRow(r)[c] == 0;
+    EXPECT_EQ(holes, 4);  // the one uncovered source pixel, drawn 2 x 2
+    EXPECT_EQ(l.MaskRow(19)[20], 0);
+    // Canvas row 0 samples the top stored row and row 1 below it would be outside the picture;
+    // the rightmost columns lie between source column 19 and itself.
+    EXPECT_EQ(LayerPixel(l, 0, 39), rig.Source(0, 19));
+    EXPECT_EQ(LayerPixel(l, 0, 38), rig.Source(0, 19));
+    // Column 1 maps to source x 0.5: halfway between columns 0 and 1 (blue = column).
+    EXPECT_EQ(LayerPixel(l, 5, 1).blue, 0);  // trunc of 0.5 * 65536 weights, shifted
+    EXPECT_EQ(LayerPixel(l, 5, 3).blue, 1);
+}
+
+TEST(Placement, UnloadedSourceClearsTheCanvasButKeepsTheRecordedSize)
+{
+    PlainRig rig(40, 30);
+    rig.engine.PlaceSource(1);
+    rig.sources.slot[0].hasBlock = false;
+    rig.engine.canvasRect = CanvasRect{0, 0, 20, 10};
+    rig.engine.PlaceSource(1);
+    const SourceLayer& l = rig.engine.layer[0];
+    EXPECT_EQ(l.width, 40);
+    EXPECT_EQ(l.height, 30);
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 20; ++c)
+            ASSERT_EQ(l.MaskRow(r)[c], 0);
+    EXPECT_EQ(l.MaskRow(20)[30], 1) << "outside the canvas the layer keeps its content";
+}
+
+TEST(Placement, ShrunkCanvasLeavesLayerColumnsBeyondItAlone)
+{
+    EngineRig rig(2000, 20);
+    rig.LoadTwo(2000, 20, 8, 8);
+    rig.engine.settings.scaleToTarget[0] = false;
+    rig.engine.UpdateSourceGeometry(1);
+    rig.engine.PlaceSource(1);
+    const Bgr before = LayerPixel(rig.engine.layer[0], 5, 1500);
+    rig.engine.canvasRect = CanvasRect{0, 0, 1000, 20};
+    rig.engine.placement[0].offsetX = -500;
+    rig.engine.PlaceSource(1);
+    EXPECT_EQ(LayerPixel(rig.engine.layer[0], 5, 1500), before);
+    EXPECT_EQ(rig.engine.layer[0].MaskRow(5)[1500], 1);
+    EXPECT_EQ(rig.engine.layer[0].MaskRow(5)[400], 0);
+    EXPECT_EQ(rig.engine.layer[0].width, 1000);
+}
+
+TEST(Placement, FlippedSourceTurnsTheSameWayAsTheUnflippedOne)
+{
+    // A source with one marked pixel right of centre. Turned by 90 degrees it goes below the
+    // centre; mirrored first, it starts left of centre and the same turn takes it above.
+    for (bool flip : {false, true}) {
+        PlainRig rig(41, 41);
+        rig.sources.Fill(1, 41, 41, [](int y, int x) { return y == 20 && x == 35 ? Bgr{255, 255, 255} : Bgr{}; });
+        rig.engine.settings.flipHorizontal[0] = flip;
+        rig.engine.placement[0].angle = 90;
+        rig.engine.settings.scaleToTarget[0] = false;
+        rig.engine.UpdateSourceGeometry(1);
+        rig.engine.quickPreview = true;
+        rig.engine.PlaceSource(1);
+        int markRow = -1, markCol = -1;
+        for (int r = 0; r < 41; ++r)
+            for (int c = 0; c < 41; ++c)
+                if (LayerPixel(rig.engine.layer[0], r, c).blue == 255)
+                    markRow = r, markCol = c;
+        if (flip)
+            EXPECT_NEAR(markRow, 5, 1);
+        else
+            EXPECT_NEAR(markRow, 35, 1);
+        EXPECT_NEAR(markCol, 20, 1);
+    }
+}
+
+TEST(Placement, QuickPreviewSamplesNearestPixelsAndFullQualityInterpolates)
+{
+    EngineRig rig(200, 200);
+    rig.sources.Fill(1, 100, 100, [](int y, int x) { return (x / 10 + y / 10) % 2 ? Bgr{255, 255, 255} : Bgr{}; });
+    rig.sources.Solid(2, 8, 8, Bgr{});
+    rig.engine.placement[0].angle = 30;
+    rig.engine.UpdateSourceGeometry(1);
+    auto distinctGreys = [&] {
+        bool seen[256] = {};
+        int n = 0;
+        for (int r = 0; r < 200; ++r)
+            for (int c = 0; c < 200; ++c)
+                if (rig.engine.layer[0].MaskRow(r)[c]) {
+                    bool& s = seen[LayerPixel(rig.engine.layer[0], r, c).blue];
+                    n += !s;
+                    s = true;
+                }
+        return n;
+    };
+    rig.engine.quickPreview = true;
+    rig.engine.PlaceSource(1);
+    EXPECT_EQ(distinctGreys(), 2);
+    rig.engine.quickPreview = false;
+    rig.engine.PlaceSource(1);
+    EXPECT_GT(distinctGreys(), 50);
+}
+
+// The judge: random sizes, canvases, angles, flips, scales, fits, offsets, holes, both paths.
+TEST(Placement, MatchesPerPixelEvaluationOnRandomPlacements)
+{
+    std::mt19937 rng(20261209);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    SourceLayer expected;
+    EngineRig rig;
+    for (int round = 0; round < 300; ++round) {
+        rig.engine.canvasRect = CanvasRect{0, 0, pick(10, 300), pick(10, 240)};
+        const int w = pick(1, 220), h = pick(1, 220);
+        rig.sources.Random(1, w, h, rng);
+        rig.sources.Random(2, pick(1, 50), pick(1, 50), rng);
+        if (round % 3 == 0)
+            for (int i = 0; i < w * h / 8; ++i)
+                rig.sources.slot[0].mask[pick(0, w * h - 1)] = 0;
+        if (round % 7 == 0)
+            rig.sources.slot[0].kind = SourceKind::Text;
+        Engine& e = rig.engine;
+        e.placement[0].angle = round % 5 == 0 ? pick(-180, 179) + pick(0, 99) / 100.0 : pick(-180, 179);
+        e.settings.flipHorizontal[0] = pick(0, 1);
+        e.settings.scaleToTarget[0] = pick(0, 1);
+        e.settings.horizontalScale[0] = round % 4 == 0 ? pick(100, 50000) / 100.0 : pick(1, 500);
+        e.settings.verticalScale[0] = pick(1, 500);
+        e.placement[0].offsetX = pick(-300, 300);
+        e.placement[0].offsetY = pick(-300, 300);
+        e.quickPreview = round % 2 == 1;
+        e.UpdateSourceGeometry(1);
+        e.PlaceSource(1);
+        ReferencePlace(e, rig.sources, 1, expected);
+        const std::string diff = LayerDifference(expected, e.layer[0], e.canvasRect.Width(), e.canvasRect.Height());
+        ASSERT_TRUE(diff.empty()) << "round " << round << ": " << diff;
+    }
+}
+
+TEST(Placement, MatchesPerPixelEvaluationAtFullCanvasSize)
+{
+    std::mt19937 rng(7);
+    SourceLayer expected;
+    EngineRig rig(2048, 1536);
+    rig.sources.Random(1, 1600, 1200, rng);
+    rig.sources.Random(2, 30, 30, rng);
+    Engine& e = rig.engine;
+    for (double angle : {30.0, -135.0, 179.0}) {
+        e.placement[0].angle = angle;
+        e.UpdateSourceGeometry(1);
+        const auto [x, y] = e.CentreOffsets(1);
+        e.placement[0].offsetX = x;
+        e.placement[0].offsetY = y;
+        e.PlaceSource(1);
+        EXPECT_EQ(e.layer[0].width, 2048);
+        EXPECT_EQ(e.layer[0].height, 1536);
+        ReferencePlace(e, rig.sources, 1, expected);
+        ASSERT_EQ(LayerDifference(expected, e.layer[0], 2048, 1536), "") << "angle " << angle;
+    }
+}

@@ -1,0 +1,119 @@
+#pragma once
+#include <cstdint>
+
+#include "byte_stream.h"
+#include "dib_header.h"
+
+// Format ids of the raster layer.
+enum ImageFormatId : uint32_t { FormatAuto = 0, FormatBmp = 1, FormatTga = 7, FormatPcx = 8 };
+
+// Largest picture Create accepts, counted as width x height x bits / 8.
+constexpr uint64_t RASTER_MAX_MEMORY = 268435456;
+
+// One colour as stored in a 24-bit row.
+struct RasterColor {
+    uint8_t blue = 0;
+    uint8_t green = 0;
+    uint8_t red = 0;
+    bool operator==(const RasterColor&) const = default;
+};
+
+// One picture held as a device-independent bitmap block (info header, palette, bottom-up rows)
+// that reads and writes BMP, TGA and PCX through the codec classes.
+class RasterImage {
+public:
+    explicit RasterImage(ImageFormatId id = FormatAuto);
+    RasterImage(const char* fileName, ImageFormatId id);
+    // Decodes the caller's block in place; the block stays the caller's.
+    RasterImage(unsigned char* block, uint32_t length, ImageFormatId id);
+    virtual ~RasterImage();
+    RasterImage(const RasterImage&) = delete;
+    RasterImage& operator=(const RasterImage&) = delete;
+
+    // A cleared picture of the given size; bits map to 1, 4, 8 or 24. Null on failure.
+    uint8_t* Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id);
+    // Frees the picture; a view frees nothing and returns false.
+    bool ReleaseImage();
+    // Moves the source's picture and state into this image, leaving the source empty.
+    bool TakeOver(RasterImage& source);
+    bool LoadFile(const char* fileName, ImageFormatId id);
+    bool SaveFile(const char* fileName, ImageFormatId id);
+    bool Decode(ByteStream* stream, ImageFormatId id);
+    bool Encode(ByteStream* stream, ImageFormatId id);
+
+    bool HasImage() const { return dibBlock != nullptr; }
+    uint32_t Width() const { return static_cast<uint32_t>(header.biWidth); }
+    uint32_t Height() const { return static_cast<uint32_t>(header.biHeight); }
+    uint32_t BitsPerPixel() const { return header.biBitCount; }
+    uint32_t RowStride() const { return rowStride; }
+    uint32_t PaletteEntries() const { return header.biClrUsed; }
+    uint8_t* DibBlock() const { return dibBlock; }
+    uint32_t DibSize() const;
+    const BITMAPINFOHEADER& Header() const { return header; }
+    const char* ErrorText() const { return errorText; }
+    ImageFormatId FormatId() const { return formatId; }
+    int32_t HorizontalDpi() const { return horizontalDpi; }
+    int32_t VerticalDpi() const { return verticalDpi; }
+
+    // First byte of stored row y (0 = bottom); null without an image or outside the rows.
+    uint8_t* PixelRow(int64_t y) const;
+    uint8_t* PixelArea() const { return pixels; }
+    uint32_t PixelAreaSize() const { return HasImage() ? header.biSizeImage : 0; }
+    // Palette entries as blue, green, red, reserved; null without a palette.
+    uint8_t* PaletteArea() const;
+
+    void SetPaletteEntry(uint32_t i, uint8_t red, uint8_t green, uint8_t blue);
+    void SetGrayRamp();
+    void SetPixelIndex(int64_t x, int64_t y, uint32_t index);
+    void SetPixelColor(int64_t x, int64_t y, uint8_t red, uint8_t green, uint8_t blue);
+    // The colour at (x, y); on a palette image, the palette entry of the pixel's index.
+    RasterColor PixelColor(int64_t x, int64_t y) const;
+    uint32_t PixelIndex(int64_t x, int64_t y) const;
+    void SetHorizontalDpi(int32_t dpi);
+    void SetVerticalDpi(int32_t dpi);
+    bool FlipRows();
+    bool MirrorRows();
+
+protected:
+    // Shares the source's picture for one encode; the view frees nothing.
+    void BecomeViewOf(RasterImage& source);
+    // Copies format id, error text and resolution.
+    void CopyStateFrom(const RasterImage& source);
+    // Stores at most 255 characters of text; returns false so a failure is one line.
+    bool Fail(const char* text);
+    void SetErrorText(const char* text);
+    // Resolution as read from a file that gives dots per inch, without touching the header.
+    void SetRawDpi(int32_t horizontal, int32_t vertical);
+
+private:
+    void StartUp(ImageFormatId id);
+    void ClearState();
+    bool DecodeWith(ByteStream* stream, ImageFormatId id);
+
+    uint8_t* dibBlock = nullptr;
+    BITMAPINFOHEADER header{};
+    uint32_t rowStride = 0;
+    uint8_t* pixels = nullptr;
+    RasterImage* viewOf = nullptr;
+    ImageFormatId formatId = FormatAuto;
+    char errorText[256] = {};
+    int32_t horizontalDpi = 96;
+    int32_t verticalDpi = 96;
+};
+
+// Hands out row pointers by row number; a row outside the picture keeps the current one.
+class RowCursor {
+public:
+    explicit RowCursor(const RasterImage& target) : image(target) {}
+    uint8_t* Row(int64_t y)
+    {
+        if (y >= 0 && y < static_cast<int64_t>(image.Height()))
+            current = y;
+        return image.PixelRow(current);
+    }
+    int64_t CurrentRow() const { return current; }
+
+private:
+    const RasterImage& image;
+    int64_t current = 0;
+};

@@ -47,20 +47,13 @@ rotate_preview::rotate_preview(Engine& e) : engine(e)
 {
     for (SourceIndex s = 1; s <= 2; ++s) {
         saved[s - 1] = engine.placement[s - 1];
-        savedCentre[s - 1] = engine.CentreOffsets(s);
+        anchor[s - 1] = engine.AnchorForRotation(s);
     }
 }
 
 void rotate_preview::SetSourceAngle(SourceIndex s, int sourceAngle)
 {
-    SourcePlacement& p = engine.placement[s - 1];
-    p.angle = sourceAngle;
-    engine.UpdateSourceGeometry(s);
-    const auto [cx, cy] = engine.CentreOffsets(s);
-    p.offsetX = saved[s - 1].offsetX + cx - savedCentre[s - 1].first;
-    p.offsetY = saved[s - 1].offsetY + cy - savedCentre[s - 1].second;
-    engine.PlaceSource(s);
-    engine.ComposeTarget();
+    engine.RotateSource(s, sourceAngle, anchor[s - 1]);
 }
 
 bool rotate_preview::Idle(int angleEdit, SourceIndex selected)

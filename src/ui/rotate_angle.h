@@ -49,6 +49,6 @@ public:
 private:
     Engine& engine;
     SourcePlacement saved[2];
-    std::pair<int, int> savedCentre[2];
+    RotationAnchor anchor[2];
     bool refinePending = false;
 };

@@ -1,0 +1,218 @@
+#include "prop_grid_ctrl.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "prop_grid_editors.h"
+#include "prop_grid_properties.h"
+
+namespace {
+constexpr int LabelColumn = 0;
+constexpr int ValueColumn = 1;
+constexpr int CmdBlend1 = 328, CmdBlend2 = 330;
+constexpr int CmdScrollSource1 = 32804, CmdScrollSource2 = 32805, CmdScrollTarget = 32806;
+
+QTreeWidgetItem* MakeGroup(const QString& text)
+{
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    QFont bold = item->font(LabelColumn);
+    bold.setBold(true);
+    item->setFont(LabelColumn, bold);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+QString DescriptionHtml(const QString& title, const QString& text)
+{
+    return "<b>" + title.toHtmlEscaped() + "</b><br>" + text.toHtmlEscaped().replace('\n', "<br>");
+}
+}  // namespace
+
+int prop_grid_ctrl::CommandForCharacter(QChar c)
+{
+    switch (c.unicode()) {
+    case 'b': return CmdScrollTarget;
+    case '1': return CmdScrollSource1;
+    case '2': return CmdScrollSource2;
+    case ',':
+    case '<': return CmdBlend1;
+    case '.':
+    case '>': return CmdBlend2;
+    default: return 0;
+    }
+}
+
+prop_grid_ctrl::prop_grid_ctrl(Engine& e, std::function<void(int)> send, QWidget* parent)
+    : QWidget(parent), engine(e), sendCommand(std::move(send))
+{
+    setObjectName("prop_grid_ctrl");
+    tree = new QTreeWidget(this);
+    tree->setObjectName("propertyTree");
+    tree->setColumnCount(2);
+    tree->setHeaderHidden(true);
+    tree->setUniformRowHeights(true);
+    tree->setAlternatingRowColors(false);
+    tree->setIndentation(12);
+    tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
+    tree->header()->setSectionResizeMode(LabelColumn, QHeaderView::Stretch);
+    tree->header()->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
+    tree->setStyleSheet("QTreeView::item { border-right: 1px solid palette(midlight); "
+                        "border-bottom: 1px solid palette(midlight); }");
+    const auto typed = [this](QChar c) {
+        if (const int id = CommandForCharacter(c))
+            sendCommand(id);
+    };
+    delegate = new prop_grid_delegate(
+        engine,
+        [this](const QModelIndex& index) { return dynamic_cast<grid_property*>(tree->itemFromIndex(index)); },
+        [this](grid_property* item, CommitResult result) { OnCommitted(item, result); }, typed, this);
+    tree->setItemDelegate(delegate);
+    tree->installEventFilter(this);
+
+    description = new QLabel(this);
+    description->setObjectName("description");
+    description->setWordWrap(true);
+    description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    description->setFrameShape(QFrame::StyledPanel);
+    description->setAutoFillBackground(true);
+    description->setTextFormat(Qt::RichText);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(tree, 1);
+    layout->addWidget(description, 0);
+
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnCurrentItem(current); });
+    connect(tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int column) {
+        auto* property = dynamic_cast<grid_property*>(item);
+        if (property && column == ValueColumn && !property->isDisabled())
+            tree->editItem(item, ValueColumn);
+    });
+    Build();
+    ApplyFont();
+    RefreshFromEngine();
+}
+
+void prop_grid_ctrl::Build()
+{
+    QString group;
+    QString subGroup;
+    QTreeWidgetItem* groupItem = nullptr;
+    QTreeWidgetItem* subItem = nullptr;
+    for (const PropertyRow& row : PropertyTable) {
+        if (group != row.group || !groupItem) {
+            group = row.group;
+            groupItem = MakeGroup(group);
+            tree->addTopLevelItem(groupItem);
+            subGroup.clear();
+            subItem = nullptr;
+        }
+        QTreeWidgetItem* parent = groupItem;
+        if (*row.subGroup) {
+            if (subGroup != row.subGroup || !subItem) {
+                subGroup = row.subGroup;
+                subItem = MakeGroup(subGroup);
+                groupItem->addChild(subItem);
+            }
+            parent = subItem;
+        } else {
+            subGroup.clear();
+            subItem = nullptr;
+        }
+        grid_property* item = MakeGridProperty(row).release();
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+        parent->addChild(item);
+        items[static_cast<int>(row.id)] = item;
+    }
+    for (int k = 0; k < tree->topLevelItemCount(); ++k)
+        tree->topLevelItem(k)->setFirstColumnSpanned(true);
+    tree->expandAll();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (!dynamic_cast<grid_property*>(*it))
+            (*it)->setFirstColumnSpanned(true);
+}
+
+// The menu font's height, weight and slant on the regular font.
+void prop_grid_ctrl::ApplyFont()
+{
+    QFont font = QApplication::font();
+    const QFont menu = QApplication::font("QMenu");
+    if (menu.pointSizeF() > 0)
+        font.setPointSizeF(menu.pointSizeF());
+    else if (menu.pixelSize() > 0)
+        font.setPixelSize(menu.pixelSize());
+    font.setWeight(menu.weight());
+    font.setItalic(menu.italic());
+    tree->setFont(font);
+    description->setFont(font);
+    const QFontMetrics metrics(font);
+    description->setFixedHeight(DescriptionRows * metrics.lineSpacing() + 2 * description->frameWidth() + 4);
+}
+
+bool prop_grid_ctrl::event(QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange)
+        ApplyFont();
+    return QWidget::event(event);
+}
+
+bool prop_grid_ctrl::eventFilter(QObject* object, QEvent* event)
+{
+    if (object == tree && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty())
+            if (const int id = CommandForCharacter(key->text().at(0)))
+                sendCommand(id);
+    }
+    return QWidget::eventFilter(object, event);
+}
+
+QString prop_grid_ctrl::Value(PropertyId id) const { return Item(id)->text(ValueColumn); }
+
+bool prop_grid_ctrl::RowEnabled(PropertyId id) const { return !Item(id)->isDisabled(); }
+
+QString prop_grid_ctrl::DescriptionText() const { return description->text(); }
+
+void prop_grid_ctrl::ShowValue(PropertyId id, const QString& text) { Item(id)->setText(ValueColumn, text); }
+
+void prop_grid_ctrl::EnableRow(PropertyId id, bool on) { Item(id)->setDisabled(!on); }
+
+void prop_grid_ctrl::RefreshFromEngine()
+{
+    for (const PropertyRow& row : PropertyTable) {
+        ShowValue(row.id, QString::fromStdString(engine.Shown(row.id)));
+        EnableRow(row.id, engine.Enabled(row.id));
+    }
+}
+
+QWidget* prop_grid_ctrl::OpenEditor(PropertyId id)
+{
+    grid_property* item = Item(id);
+    if (item->isDisabled())
+        return nullptr;
+    tree->setCurrentItem(item, ValueColumn);
+    tree->editItem(item, ValueColumn);
+    return tree->indexWidget(tree->currentIndex());
+}
+
+void prop_grid_ctrl::OnCurrentItem(QTreeWidgetItem* item)
+{
+    if (!item) {
+        description->clear();
+        return;
+    }
+    auto* property = dynamic_cast<grid_property*>(item);
+    description->setText(DescriptionHtml(item->text(LabelColumn), property ? property->Row().description : ""));
+}
+
+void prop_grid_ctrl::OnCommitted(grid_property*, CommitResult)
+{
+    // One commit may change other rows too (overall contrast, the contrast type's bias row).
+    RefreshFromEngine();
+}

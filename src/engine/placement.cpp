@@ -10,6 +10,7 @@ namespace {
 // wholly inside needs no per-pixel test.
 constexpr int BlockColumns = 16;
 constexpr int MaxBlocks = MaxCanvasWidth / BlockColumns + 1;
+constexpr int StripBlocks = 8;
 
 // Everything a placement decides before its first pixel.
 struct Mapping {
@@ -67,45 +68,71 @@ inline void PlacePixel(const Mapping& m, double x, double y, uint8_t* out, uint8
     *covered = 1;
 }
 
-// Fills canvas rows [firstRow, H) from columns [firstColumn, W); colX and colY hold the
-// row-independent parts of X and Y per column.
+// Clears canvas rows [0, H) x columns [0, W) and fills the span from row firstRow and column
+// firstColumn on; colX and colY hold the row-independent parts of X and Y per column.
 template <bool Quick>
-void FillRows(const Mapping& m, SourceLayer& layer, int firstRow, int H, int firstColumn, int W,
-              const double* colX, const double* colY)
+void FillLayer(const Mapping& m, SourceLayer& layer, int W, int H, int firstRow, int firstColumn,
+               const double* colX, const double* colY)
 {
     BlockRange blocks[MaxBlocks];
-    int blockCount = 0;
-    for (int b = firstColumn; b < W; b += BlockColumns, ++blockCount) {
-        const int e = std::min(b + BlockColumns, W);
-        BlockRange& br = blocks[blockCount];
+    const int blockCount = (W + BlockColumns - 1) / BlockColumns;
+    for (int bi = 0; bi < blockCount; ++bi) {
+        const int b = std::max(bi * BlockColumns, firstColumn);
+        const int e = std::min(bi * BlockColumns + BlockColumns, W);
+        BlockRange& br = blocks[bi];
+        if (b >= e) {
+            br = BlockRange{1, 0, 1, 0};  // no column of the span: fails every test below
+            continue;
+        }
         br.minX = *std::min_element(colX + b, colX + e);
         br.maxX = *std::max_element(colX + b, colX + e);
         br.minY = *std::min_element(colY + b, colY + e);
         br.maxY = *std::max_element(colY + b, colY + e);
     }
-    for (int r = firstRow; r < H; ++r) {
-        const int v = r + m.offsetY - m.tgy;
-        const double yc = (m.srcH - 1) - v * m.ky - m.hy;
-        const double rowY = (m.hy + yc) - yc * m.eps;
-        const double rowX = yc * m.sigma;
-        uint8_t* px = layer.Row(r);
-        uint8_t* covered = layer.MaskRow(r);
-        for (int bi = 0, b = firstColumn; bi < blockCount; ++bi, b += BlockColumns) {
-            // Rounding is monotonic, so the block's extreme terms give its extreme coordinates exactly.
-            const BlockRange& br = blocks[bi];
-            const double xLo = br.minX - rowX, xHi = br.maxX - rowX;
-            const double yLo = rowY + br.minY, yHi = rowY + br.maxY;
-            if (xHi < 0 || !(xLo < m.srcW) || yHi < 0 || !(yLo < m.srcH))
+    // A rotated source is read along slanted lines; narrow strips of columns keep the source rows
+    // one canvas row touches within the caches, and each layer row piece is cleared just before
+    // it is filled. Pixels are independent, so the order is free.
+    for (int firstBlock = 0; firstBlock < blockCount; firstBlock += StripBlocks) {
+        const int endBlock = std::min(firstBlock + StripBlocks, blockCount);
+        const int stripStart = firstBlock * BlockColumns;
+        const int stripWidth = std::min(endBlock * BlockColumns, W) - stripStart;
+        for (int r = 0; r < H; ++r) {
+            uint8_t* px = layer.Row(r);
+            uint8_t* covered = layer.MaskRow(r);
+            std::memset(px + 3 * stripStart, 0, size_t(stripWidth) * 3);
+            std::memset(covered + stripStart, 0, size_t(stripWidth));
+            if (r < firstRow)
                 continue;
-            const int e = std::min(b + BlockColumns, W);
-            if (xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH) {
-                for (int c = b; c < e; ++c)
-                    PlacePixel<Quick, false>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c, covered + c);
-            } else {
-                for (int c = b; c < e; ++c)
-                    PlacePixel<Quick, true>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c, covered + c);
+            const int v = r + m.offsetY - m.tgy;
+            const double yc = (m.srcH - 1) - v * m.ky - m.hy;
+            const double rowY = (m.hy + yc) - yc * m.eps;
+            const double rowX = yc * m.sigma;
+            for (int bi = firstBlock; bi < endBlock; ++bi) {
+                // Rounding is monotonic, so the block's extreme terms give its extreme coordinates exactly.
+                const BlockRange& br = blocks[bi];
+                const double xLo = br.minX - rowX, xHi = br.maxX - rowX;
+                const double yLo = rowY + br.minY, yHi = rowY + br.maxY;
+                if (!(xLo <= xHi) || xHi < 0 || !(xLo < m.srcW) || yHi < 0 || !(yLo < m.srcH))
+                    continue;
+                const int b = std::max(bi * BlockColumns, firstColumn);
+                const int e = std::min(bi * BlockColumns + BlockColumns, W);
+                if (xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH) {
+                    for (int c = b; c < e; ++c)
+                        PlacePixel<Quick, false>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c, covered + c);
+                } else {
+                    for (int c = b; c < e; ++c)
+                        PlacePixel<Quick, true>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c, covered + c);
+                }
             }
         }
+    }
+}
+
+void ClearLayer(SourceLayer& layer, int W, int H)
+{
+    for (int r = 0; r < H; ++r) {
+        std::memset(layer.Row(r), 0, size_t(W) * 3);
+        std::memset(layer.MaskRow(r), 0, size_t(W));
     }
 }
 
@@ -116,15 +143,15 @@ void Engine::PlaceSource(SourceIndex s)
     SourceLayer& out = layer[s - 1];
     const int W = CanvasWidth();
     const int H = CanvasHeight();
-    for (int r = 0; r < H; ++r) {
-        std::memset(out.Row(r), 0, size_t(W) * 3);
-        std::memset(out.MaskRow(r), 0, size_t(W));
-    }
     const uint8_t* block = sources.Pixels(s);
     const int srcW = sources.Width(s);
     const int srcH = sources.Height(s);
-    if (!block || srcW < 1 || srcH < 1)
+    if (!block || srcW < 1 || srcH < 1) {
+        ClearLayer(out, W, H);
         return;
+    }
+    out.width = W;
+    out.height = H;
 
     const SourcePlacement& p = placement[s - 1];
     const bool flip = settings.flipHorizontal[s - 1];
@@ -134,10 +161,10 @@ void Engine::PlaceSource(SourceIndex s)
     const double sigma = k * std::sqrt(4 - k * k) / 2;
     const double SW = p.fitFactorH * settings.horizontalScale[s - 1] * srcW / 100;
     const double SH = p.fitFactorV * settings.verticalScale[s - 1] * srcH / 100;
-    out.width = W;
-    out.height = H;
-    if (!(SW > 0 && SH > 0))
+    if (!(SW > 0 && SH > 0)) {
+        ClearLayer(out, W, H);
         return;
+    }
     const double kx = srcW / SW;
     const double ky = srcH / SH;
     const double sinA = std::fabs(std::sin(theta));
@@ -162,7 +189,7 @@ void Engine::PlaceSource(SourceIndex s)
     }
     const Mapping m{block, sources.Mask(s), sources.Stride(s), srcW, srcH, ky, eps, sigma, hy, tgy, p.offsetY};
     if (quickPreview)
-        FillRows<true>(m, out, firstRow, H, firstColumn, W, columnX.data(), columnY.data());
+        FillLayer<true>(m, out, W, H, firstRow, firstColumn, columnX.data(), columnY.data());
     else
-        FillRows<false>(m, out, firstRow, H, firstColumn, W, columnX.data(), columnY.data());
+        FillLayer<false>(m, out, W, H, firstRow, firstColumn, columnX.data(), columnY.data());
 }

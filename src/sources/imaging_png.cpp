@@ -1,0 +1,173 @@
+// PNG through libpng. libpng reports errors by longjmp: each function that calls it sets its
+// own jump point and holds nothing with a destructor, so a jump skips no C++ object.
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <png.h>
+
+#include "imaging_io.h"
+
+namespace {
+
+constexpr size_t MessageSize = 256;
+
+// Plain data shared with libpng's callbacks.
+struct PngState {
+    ImageInput* input = nullptr;
+    ImageOutput* output = nullptr;
+    char message[MessageSize] = {};
+};
+
+void OnError(png_structp png, png_const_charp text)
+{
+    auto* state = static_cast<PngState*>(png_get_error_ptr(png));
+    std::snprintf(state->message, MessageSize, "%s", text != nullptr ? text : "error");
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void OnRead(png_structp png, png_bytep dst, size_t n)
+{
+    auto* state = static_cast<PngState*>(png_get_io_ptr(png));
+    if (state->input->Read(dst, n) != n)
+        png_error(png, "the file ends early");
+}
+
+void OnWrite(png_structp png, png_bytep src, size_t n)
+{
+    auto* state = static_cast<PngState*>(png_get_io_ptr(png));
+    if (!state->output->Write(src, n))
+        png_error(png, "write error");
+}
+
+void OnFlush(png_structp) {}
+
+// Reads the chunks up to the image data; false after a libpng error.
+bool ReadInfo(png_structp png, png_infop info, png_uint_32* width, png_uint_32* height)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    return true;
+}
+
+// Every colour type and depth becomes 8-bit blue, green, red; alpha is dropped.
+bool SetUpConversion(png_structp png, png_infop info, size_t* rowBytes)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    const int colourType = png_get_color_type(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (depth == 16)
+        png_set_scale_16(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_strip_alpha(png);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    *rowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+// Reads every pass into the rows; trailing chunks after the image data are not needed.
+bool ReadRows(png_structp png, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+bool WriteAll(png_structp png, png_infop info, const PixelRows* image)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, info, png_uint_32(image->width), png_uint_32(image->height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    for (int y = image->height - 1; y >= 0; --y)
+        png_write_row(png, image->bottomRow + size_t(y) * image->stride);
+    png_write_end(png, info);
+    return true;
+}
+
+// Both read structures, destroyed together.
+struct PngReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~PngReader() { png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr); }
+};
+
+struct PngWriter {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~PngWriter() { png_destroy_write_struct(&png, info != nullptr ? &info : nullptr); }
+};
+
+}  // namespace
+
+bool DecodePng(DecodeJob& job)
+{
+    PngState state;
+    state.input = &job.input;
+    PngReader reader;
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
+    if (reader.png == nullptr || (reader.info = png_create_info_struct(reader.png)) == nullptr)
+        return DecodeFail(job, "cannot start the PNG decoder");
+    png_set_read_fn(reader.png, &state, OnRead);
+    // The slot limits are checked below; libpng's own smaller default must not refuse first.
+    png_set_user_limits(reader.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_uint_32 width = 0, height = 0;
+    if (!ReadInfo(reader.png, reader.info, &width, &height))
+        return DecodeFail(job, std::string("PNG: ") + state.message);
+    bool headerOnly = false;
+    uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
+    if (pixels == nullptr)
+        return headerOnly;
+    size_t rowBytes = 0;
+    if (!SetUpConversion(reader.png, reader.info, &rowBytes))
+        return DecodeFail(job, std::string("PNG: ") + state.message);
+    if (rowBytes != size_t(width) * 3)
+        return DecodeFail(job, "PNG: unexpected row layout");
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(height);
+    } catch (const std::bad_alloc&) {
+        return DecodeFail(job, "no memory for the picture");
+    }
+    const size_t stride = ImagingStride(int(width));
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = pixels + size_t(height - 1 - y) * stride;
+    if (!ReadRows(reader.png, rows.data()))
+        return DecodeFail(job, std::string("PNG data: ") + state.message);
+    return true;
+}
+
+bool EncodePng(ImageOutput& out, const PixelRows& image, std::string& diagnostic)
+{
+    PngState state;
+    state.output = &out;
+    PngWriter writer;
+    writer.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
+    if (writer.png == nullptr || (writer.info = png_create_info_struct(writer.png)) == nullptr) {
+        diagnostic = "cannot start the PNG encoder";
+        return false;
+    }
+    png_set_write_fn(writer.png, &state, OnWrite, OnFlush);
+    if (!WriteAll(writer.png, writer.info, &image)) {
+        diagnostic = std::string("PNG encoder: ") + state.message;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,378 @@
+#include "imaging_service.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include <sys/stat.h>
+
+#include "atomic_file.h"
+#include "canvas.h"
+#include "imaging_io.h"
+#include "source_image.h"
+
+namespace {
+
+constexpr uint64_t BlockOverhead = 54;  // info header plus the spare bytes of a slot's block
+constexpr size_t SniffBytes = 16;
+// A compressed file this large cannot hold a picture a slot would take.
+constexpr uint64_t MaxContiguousInput = uint64_t(1) << 30;
+
+bool StartsWith(const uint8_t* head, size_t size, const char* magic, size_t n)
+{
+    return size >= n && std::memcmp(head, magic, n) == 0;
+}
+
+bool ValidRows(const PixelRows& image, std::string& why)
+{
+    if (image.bottomRow == nullptr || image.width <= 0 || image.height <= 0) {
+        why = "empty picture";
+        return false;
+    }
+    if (image.width > 65535 || image.height > 65535 || image.stride < size_t(image.width) * 3) {
+        why = "unsupported picture size";
+        return false;
+    }
+    return true;
+}
+
+bool EncodeTo(ImageOutput& out, ImageContainer container, const PixelRows& image,
+              const EncodeOptions& options, std::string& why)
+{
+    switch (container) {
+    case ImageContainer::Bmp: return EncodeBmp(out, image, why);
+    case ImageContainer::Jpeg:
+        return EncodeJpeg(out, image, std::clamp(options.jpegQuality, 1, 100), why);
+    case ImageContainer::Png: return EncodePng(out, image, why);
+    case ImageContainer::Tiff: return EncodeTiff(out, image, why);
+    case ImageContainer::Unknown: break;
+    }
+    why = "unknown container";
+    return false;
+}
+
+bool Decode(ImageInput& input, const PixelAllocator* allocate, DecodeReport& report)
+{
+    report = DecodeReport{};
+    uint8_t head[SniffBytes] = {};
+    const size_t got = input.Read(head, sizeof head);
+    DecodeJob job{input, allocate, report};
+    report.container = SniffContainer(head, got);
+    if (!input.Seek(0))
+        return DecodeFail(job, "cannot read the file");
+    switch (report.container) {
+    case ImageContainer::Jpeg: return DecodeJpeg(job);
+    case ImageContainer::Png: return DecodePng(job);
+    case ImageContainer::Tiff: return DecodeTiff(job);
+    case ImageContainer::Bmp: return DecodeBmp(job);
+    case ImageContainer::Unknown: break;
+    }
+    return DecodeFail(job, got == 0 ? "empty file" : "not a BMP, JPEG, PNG or TIFF picture");
+}
+
+// Opens a regular file for reading; null (with the reason) for anything else.
+std::FILE* OpenRegular(const std::string& path, DecodeReport& report)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        report.diagnostic = "cannot open " + path;
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        report.diagnostic = "cannot open " + path;
+    return file;
+}
+
+bool DecodePath(const std::string& path, const PixelAllocator* allocate, DecodeReport& report)
+{
+    report = DecodeReport{};
+    std::FILE* file = OpenRegular(path, report);
+    if (file == nullptr)
+        return false;
+    ImageInput input(file);
+    const bool ok = Decode(input, allocate, report);
+    std::fclose(file);
+    return ok;
+}
+
+PixelAllocator OwningAllocator(DecodedImage& out)
+{
+    return [&out](int width, int height) -> uint8_t* {
+        try {
+            out.pixels.assign(ImagingStride(width) * size_t(height), 0);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        out.width = width;
+        out.height = height;
+        return out.pixels.data();
+    };
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Byte sources and sinks
+
+ImageInput::ImageInput(std::FILE* file) : file_(file)
+{
+    struct stat st;
+    if (file != nullptr && fstat(fileno(file), &st) == 0 && st.st_size > 0)
+        size_ = uint64_t(st.st_size);
+}
+
+size_t ImageInput::Read(void* dst, size_t n)
+{
+    if (position_ >= size_)
+        return 0;
+    n = size_t(std::min<uint64_t>(n, size_ - position_));
+    if (data_ != nullptr) {
+        std::memcpy(dst, data_ + position_, n);
+    } else if (file_ != nullptr) {
+        n = std::fread(dst, 1, n, file_);
+    } else {
+        return 0;
+    }
+    position_ += n;
+    return n;
+}
+
+bool ImageInput::Seek(uint64_t position)
+{
+    if (position > size_)
+        return false;
+    if (file_ != nullptr && fseeko(file_, off_t(position), SEEK_SET) != 0)
+        return false;
+    position_ = position;
+    return true;
+}
+
+bool ImageInput::Contiguous(std::vector<uint8_t>& storage, const uint8_t*& data, size_t& size)
+{
+    if (data_ != nullptr) {
+        data = data_;
+        size = size_t(size_);
+        return true;
+    }
+    if (size_ > MaxContiguousInput || !Seek(0))
+        return false;
+    try {
+        storage.resize(size_t(size_));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (Read(storage.data(), storage.size()) != storage.size())
+        return false;
+    data = storage.data();
+    size = storage.size();
+    return true;
+}
+
+bool ImageOutput::Write(const void* src, size_t n)
+{
+    if (failed_)
+        return false;
+    if (memory_ != nullptr) {
+        try {
+            if (memory_->size() < position_ + n)
+                memory_->resize(size_t(position_ + n));
+        } catch (const std::bad_alloc&) {
+            failed_ = true;
+            return false;
+        }
+        if (n != 0)
+            std::memcpy(memory_->data() + position_, src, n);
+    } else if (std::fwrite(src, 1, n, file_) != n) {
+        failed_ = true;
+        return false;
+    }
+    position_ += n;
+    size_ = std::max(size_, position_);
+    return true;
+}
+
+bool ImageOutput::Seek(uint64_t position)
+{
+    if (failed_)
+        return false;
+    if (memory_ != nullptr) {
+        try {
+            if (memory_->size() < position)
+                memory_->resize(size_t(position));
+        } catch (const std::bad_alloc&) {
+            failed_ = true;
+            return false;
+        }
+    } else if (fseeko(file_, off_t(position), SEEK_SET) != 0) {
+        failed_ = true;
+        return false;
+    }
+    position_ = position;
+    size_ = std::max(size_, position_);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shared decoder steps
+
+uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
+{
+    headerOnly = false;
+    if (width > 0 && height > 0 && width <= INT32_MAX && height <= INT32_MAX) {
+        job.report.width = int(width);
+        job.report.height = int(height);
+    }
+    if (!FitsSourceLimits(width, height)) {
+        DecodeFail(job, "picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                            " pixels is beyond the source limits");
+        return nullptr;
+    }
+    if (job.allocate == nullptr) {
+        headerOnly = true;
+        return nullptr;
+    }
+    uint8_t* pixels = (*job.allocate)(int(width), int(height));
+    if (pixels == nullptr)
+        DecodeFail(job, "no memory for the picture");
+    return pixels;
+}
+
+bool DecodeFail(DecodeJob& job, const std::string& why)
+{
+    if (job.report.diagnostic.empty())
+        job.report.diagnostic = why;
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Public operations
+
+size_t ImagingStride(int width) { return (size_t(width < 0 ? 0 : width) * 3 + 3) & ~size_t(3); }
+
+bool FitsSourceLimits(int64_t width, int64_t height)
+{
+    if (width < 1 || height < 1 || width > MaxSourceSide || height > MaxSourceSide)
+        return false;
+    return SourceRowSize(int(width), 24) * uint64_t(height) + BlockOverhead <= MaxSourceBlock;
+}
+
+ImageContainer SniffContainer(const uint8_t* head, size_t size)
+{
+    if (head == nullptr)
+        return ImageContainer::Unknown;
+    if (StartsWith(head, size, "\xFF\xD8\xFF", 3))
+        return ImageContainer::Jpeg;
+    if (StartsWith(head, size, "\x89PNG\r\n\x1A\n", 8))
+        return ImageContainer::Png;
+    // Classic and big TIFF, both byte orders.
+    if (StartsWith(head, size, "II*\0", 4) || StartsWith(head, size, "MM\0*", 4) ||
+        StartsWith(head, size, "II+\0", 4) || StartsWith(head, size, "MM\0+", 4))
+        return ImageContainer::Tiff;
+    if (StartsWith(head, size, "BM", 2))
+        return ImageContainer::Bmp;
+    return ImageContainer::Unknown;
+}
+
+ImageContainer ContainerForExtension(std::string_view extension)
+{
+    std::string lower(extension);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    if (lower == "bmp")
+        return ImageContainer::Bmp;
+    if (lower == "jpg")
+        return ImageContainer::Jpeg;
+    if (lower == "png")
+        return ImageContainer::Png;
+    if (lower == "tif")
+        return ImageContainer::Tiff;
+    return ImageContainer::Unknown;
+}
+
+bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report)
+{
+    DecodeReport local;
+    return DecodePath(path, &allocate, report != nullptr ? *report : local);
+}
+
+bool DecodeImageMemory(const uint8_t* data, size_t size, const PixelAllocator& allocate,
+                       DecodeReport* report)
+{
+    DecodeReport local;
+    ImageInput input(data, data == nullptr ? 0 : size);
+    return Decode(input, &allocate, report != nullptr ? *report : local);
+}
+
+bool DecodeImageFile(const std::string& path, DecodedImage& out, DecodeReport* report)
+{
+    out = DecodedImage{};
+    const bool ok = DecodeImageFile(path, OwningAllocator(out), report);
+    if (!ok)
+        out = DecodedImage{};
+    return ok;
+}
+
+bool DecodeImageMemory(const uint8_t* data, size_t size, DecodedImage& out, DecodeReport* report)
+{
+    out = DecodedImage{};
+    const bool ok = DecodeImageMemory(data, size, OwningAllocator(out), report);
+    if (!ok)
+        out = DecodedImage{};
+    return ok;
+}
+
+bool ReadImageInfo(const std::string& path, DecodeReport& report)
+{
+    return DecodePath(path, nullptr, report);
+}
+
+bool EncodeImageFile(const std::string& path, ImageContainer container, const PixelRows& image,
+                     const EncodeOptions& options, std::string* diagnostic)
+{
+    std::string why;
+    bool ok = ValidRows(image, why);
+    AtomicFile file(path);
+    if (ok && !file.Open()) {
+        why = file.Error();
+        ok = false;
+    }
+    if (ok) {
+        ImageOutput out(file.Stream());
+        ok = EncodeTo(out, container, image, options, why) && !out.Failed();
+        if (!ok && why.empty())
+            why = "write error";
+    }
+    if (ok && !file.Commit()) {
+        why = file.Error();
+        ok = false;
+    }
+    if (!ok)
+        file.Discard();
+    if (diagnostic != nullptr)
+        *diagnostic = ok ? std::string() : why;
+    return ok;
+}
+
+bool EncodeImageFile(const std::string& path, ImageContainer container, const TargetImage& target,
+                     const EncodeOptions& options, std::string* diagnostic)
+{
+    const PixelRows rows{target.pixels.data(), target.width, target.height, size_t(target.width) * 3};
+    return EncodeImageFile(path, container, rows, options, diagnostic);
+}
+
+bool EncodeImageMemory(std::vector<uint8_t>& out, ImageContainer container, const PixelRows& image,
+                       const EncodeOptions& options, std::string* diagnostic)
+{
+    std::string why;
+    ImageOutput sink(out);
+    bool ok = ValidRows(image, why) && EncodeTo(sink, container, image, options, why) && !sink.Failed();
+    if (!ok) {
+        out.clear();
+        if (why.empty())
+            why = "out of memory";
+    }
+    if (diagnostic != nullptr)
+        *diagnostic = ok ? std::string() : why;
+    return ok;
+}

@@ -1,0 +1,87 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TargetImage;
+
+// The containers the imaging service reads and writes.
+enum class ImageContainer { Unknown, Bmp, Jpeg, Png, Tiff };
+
+constexpr int DefaultJpegQuality = 90;
+
+// Bytes per stored 24-bit row: 3 x width rounded up to a multiple of 4.
+size_t ImagingStride(int width);
+// Whether a 24-bit picture of this size fits a source slot (each side 1..20000 pixels and the
+// slot's block within its byte limit). Decoders check it from the header, before any pixel.
+bool FitsSourceLimits(int64_t width, int64_t height);
+
+// The container a file's first bytes announce (a dozen bytes suffice); Unknown for anything else.
+ImageContainer SniffContainer(const uint8_t* head, size_t size);
+// "bmp", "jpg", "png" or "tif" (any letter case) to its container; Unknown otherwise.
+ImageContainer ContainerForExtension(std::string_view extension);
+
+// Where a decoder puts its pixels. Called at most once, with a size that FitsSourceLimits
+// accepts; returns the first stored (bottom) row of a zero-filled area of
+// ImagingStride(width) x height bytes, or null to refuse, which fails the decode. The decoder
+// fills the area with blue-green-red rows, bottom-up; what it cannot decode stays zero.
+// The allocator must not throw.
+using PixelAllocator = std::function<uint8_t*(int width, int height)>;
+
+// What a decode found; `container` is also set when the decode fails after the sniff.
+struct DecodeReport {
+    ImageContainer container = ImageContainer::Unknown;
+    int width = 0;
+    int height = 0;
+    // Why a decode failed, for the command-line tool; the desktop shows its own messages.
+    std::string diagnostic;
+};
+
+// Decodes the first frame or page of a file, choosing the decoder by content, never by name.
+bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report = nullptr);
+bool DecodeImageMemory(const uint8_t* data, size_t size, const PixelAllocator& allocate,
+                       DecodeReport* report = nullptr);
+
+// A decoded picture that owns its pixels (bottom-up rows of ImagingStride(width) bytes).
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+
+    size_t Stride() const { return ImagingStride(width); }
+    const uint8_t* StoredRow(int r) const { return pixels.data() + size_t(r) * Stride(); }
+};
+
+bool DecodeImageFile(const std::string& path, DecodedImage& out, DecodeReport* report = nullptr);
+bool DecodeImageMemory(const uint8_t* data, size_t size, DecodedImage& out, DecodeReport* report = nullptr);
+
+// Reads only as much of a file as gives its container and size; false when that fails or
+// the picture would not fit a slot (report->width/height still tell the size when known).
+bool ReadImageInfo(const std::string& path, DecodeReport& report);
+
+struct EncodeOptions {
+    int jpegQuality = DefaultJpegQuality;  // 1..100
+};
+
+// A 24-bit blue-green-red picture to encode: rows bottom-up, `stride` bytes apart.
+struct PixelRows {
+    const uint8_t* bottomRow = nullptr;
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+};
+
+// Writes one frame into a named file through a temporary file in the same folder, renamed over
+// the target only when everything was written; a failure leaves an existing file untouched.
+// Reports success only; `diagnostic` (optional) tells why it failed.
+bool EncodeImageFile(const std::string& path, ImageContainer container, const PixelRows& image,
+                     const EncodeOptions& options = {}, std::string* diagnostic = nullptr);
+// The target picture as it is stored: width x height, rows bottom-up without padding.
+bool EncodeImageFile(const std::string& path, ImageContainer container, const TargetImage& target,
+                     const EncodeOptions& options = {}, std::string* diagnostic = nullptr);
+// Same encoders into memory (the clipboard and the tests use it).
+bool EncodeImageMemory(std::vector<uint8_t>& out, ImageContainer container, const PixelRows& image,
+                       const EncodeOptions& options = {}, std::string* diagnostic = nullptr);

@@ -159,8 +159,7 @@ bool BmpCodec::Decode(ByteStream* stream)
             ReadMasks(in, masks);
         seekToPixels();
         const uint64_t sourceStride = (uint64_t{Width()} + 1) / 2 * 4;
-        in.ReadBlock(PixelArea(), 1, static_cast<uint32_t>(sourceStride * Height()));
-        Expand16(masks);
+        Expand16(masks, in.ReadBlock(PixelArea(), 1, static_cast<uint32_t>(sourceStride * Height())));
         break;
     }
     case 24:
@@ -322,7 +321,7 @@ void BmpCodec::DecodeRle4(ByteStream& stream)
     }
 }
 
-void BmpCodec::Expand16(const uint32_t masks[3])
+void BmpCodec::Expand16(const uint32_t masks[3], uint32_t bytesRead)
 {
     const int r = std::popcount(masks[0] & 0xFFFF);
     const int g = std::popcount(masks[1] & 0xFFFF);
@@ -334,8 +333,10 @@ void BmpCodec::Expand16(const uint32_t masks[3])
     uint8_t* const area = PixelArea();
     const uint64_t sourceStride = (uint64_t{Width()} + 1) / 2 * 4;
     const uint64_t stride = RowStride();
+    // Rows that no data reached are zero and expand to zero, wherever they lie.
+    const uint64_t rows = std::min<uint64_t>(Height(), (bytesRead + sourceStride - 1) / sourceStride);
     // Backwards, so the wider rows overwrite only words already read.
-    for (uint64_t y = Height(); y-- > 0;) {
+    for (uint64_t y = rows; y-- > 0;) {
         for (uint64_t x = Width(); x-- > 0;) {
             const uint8_t* s = area + y * sourceStride + 2 * x;
             const uint32_t word = Le16(s);
@@ -359,7 +360,9 @@ bool BmpCodec::Read32(ByteStream& in, const uint32_t masks[3])
     // Row by row: the same result as one read of the whole body, without a second copy of it.
     for (uint32_t y = 0; y < Height(); ++y) {
         std::memset(row.get(), 0, uint64_t{width} * 4);
-        in.ReadBlock(row.get(), 1, width * 4);
+        // Rows past the end of the data stay as created: a zero pixel expands to zero.
+        if (in.ReadBlock(row.get(), 1, width * 4) == 0)
+            break;
         uint8_t* d = PixelRow(y);
         const uint8_t* s = row.get();
         for (uint32_t x = 0; x < width; ++x, s += 4, d += 3) {

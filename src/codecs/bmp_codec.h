@@ -11,6 +11,6 @@ private:
     void ReadPalette(ByteStream& in, const BITMAPINFOHEADER& info);
     void DecodeRle8(ByteStream& in);
     void DecodeRle4(ByteStream& in);
-    void Expand16(const uint32_t masks[3]);
+    void Expand16(const uint32_t masks[3], uint32_t bytesRead);
     bool Read32(ByteStream& in, const uint32_t masks[3]);
 };

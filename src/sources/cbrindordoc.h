@@ -80,6 +80,8 @@ public:
     const std::string& DocumentPath() const { return documentPath; }
     bool OpenSourceFile(const std::string& filePath);
     bool LoadSourceFile(SourceIndex s, const std::string& filePath);
+    // The same, showing `shownPath` (a lower-cased name) while opening `filePath` as listed.
+    bool LoadSourceFileShown(SourceIndex s, const std::string& filePath, const std::string& shownPath);
     bool DecodeWithPlatform(const std::string& filePath, DecodedPicture& out);
     bool DecodeWithRasterLayer(const std::string& filePath, uint32_t formatId, DecodedPicture& out);
 
@@ -89,6 +91,8 @@ public:
     bool EncodeWithPlatform(const std::string& filePath, const std::string& extension);
 
     // Directory stepping and batch merging.
+    // The stepping commands' enabling rule.
+    bool CanStepSource(SourceIndex s) const;
     void StepSourceInDirectory(SourceIndex s, int step);
     void RunBatchMerge(BatchHost& host);
     bool EscapeRequested(BatchHost& host);

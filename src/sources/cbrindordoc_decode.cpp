@@ -1,0 +1,85 @@
+#include <cstring>
+#include <memory>
+
+#include "cbrindordoc.h"
+#include "imaging_service.h"
+#include "raster_image.h"
+
+namespace {
+
+constexpr const char* CannotHandleMessage = "Cannot handle this type of image.";
+
+// Expands one stored row of a 1-, 4- or 8-bit picture through its palette into 24-bit pixels.
+void ExpandPaletteRow(const uint8_t* row, const uint8_t* palette, uint32_t entries, int bits, int width,
+                      uint8_t* out)
+{
+    const int perByte = 8 / bits;
+    const int valueMask = (1 << bits) - 1;
+    for (int x = 0; x < width; ++x, out += 3) {
+        const int shift = bits * (perByte - 1 - x % perByte);
+        const uint32_t index = uint32_t(row[x / perByte] >> shift) & uint32_t(valueMask);
+        if (index >= entries) {
+            out[0] = out[1] = out[2] = 0;
+            continue;
+        }
+        std::memcpy(out, palette + 4 * index, 3);
+    }
+}
+
+}  // namespace
+
+bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture& out)
+{
+    SourceImage fresh;
+    // The slot's block is allocated from the header's size, so its pixel area takes the rows.
+    const PixelAllocator allocate = [&fresh](int width, int height) -> uint8_t* {
+        if (!AllocateSourceImage(fresh, width, height, 24))
+            return nullptr;
+        return fresh.dib + SourceHeaderSize;
+    };
+    DecodeReport report;
+    if (!DecodeImageFile(filePath, allocate, &report) || !fresh.dib)
+        return false;
+    out.image = std::move(fresh);
+    out.width = report.width;
+    out.height = report.height;
+    return true;
+}
+
+bool CbrindorDoc::DecodeWithRasterLayer(const std::string& filePath, uint32_t formatId, DecodedPicture& out)
+{
+    auto decodeImage = std::make_unique<RasterImage>(filePath.c_str(), ImageFormatId(formatId));
+    if (!decodeImage->HasImage()) {
+        if (decodeImage->ErrorText()[0] != '\0')
+            Show(decodeImage->ErrorText(), PromptKind::Plain);
+        return false;
+    }
+    const BITMAPINFOHEADER& header = decodeImage->Header();
+    const int bits = header.biBitCount;
+    if ((bits != 1 && bits != 4 && bits != 8 && bits != 24) || header.biCompression != BI_RGB) {
+        Show(CannotHandleMessage, PromptKind::Stop);
+        return false;
+    }
+    const uint32_t width = decodeImage->Width();
+    const uint32_t height = decodeImage->Height();
+    if (width > uint32_t(MaxSourceSide) || height > uint32_t(MaxSourceSide))
+        return false;
+    SourceImage fresh;
+    if (!AllocateSourceImage(fresh, int(width), int(height), 24))
+        return false;
+    uint8_t* pixels = fresh.dib + SourceHeaderSize;
+    const size_t stride = size_t(SourceRowSize(int(width), 24));
+    const uint8_t* palette = decodeImage->PaletteArea();
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* row = decodeImage->PixelRow(y);
+        uint8_t* target = pixels + size_t(y) * stride;
+        if (bits == 24)
+            std::memcpy(target, row, size_t(width) * 3);
+        else
+            ExpandPaletteRow(row, palette, decodeImage->PaletteEntries(), bits, int(width), target);
+    }
+    out.image = std::move(fresh);
+    out.width = int(width);
+    out.height = int(height);
+    return true;
+}

@@ -1,0 +1,141 @@
+#include <filesystem>
+#include <fstream>
+
+#include "cbrindordoc.h"
+#include "file_rules.h"
+
+namespace {
+
+constexpr const char* ConfigureSection = "Configure";
+constexpr const char* LastOpenDirectoryKey = "Last Open Directory";
+constexpr const char* LastOpenExtensionKey = "Last Open Extension";
+constexpr const char* UnableToLoadMessage = "Unable to load this image file";
+
+std::string OpenFailureMessage(const std::string& filePath)
+{
+    return "Cannot open the file \"" + filePath + "\" for reading.";
+}
+
+}  // namespace
+
+std::string CbrindorDoc::ShowOpenImageDialog()
+{
+    if (!fileDialogs)
+        return {};
+    FileDialogRequest request;
+    request.filters = ParseFilterText(OpenFilterText);
+    if (settings) {
+        request.initialFolder = settings->ReadString(ConfigureSection, LastOpenDirectoryKey, "");
+        request.filterIndex = settings->ReadInt(ConfigureSection, LastOpenExtensionKey, 0);
+    }
+    const FileDialogResult result = fileDialogs->OpenFile(request);
+    if (!result.accepted)
+        return {};
+    if (settings) {
+        settings->WriteInt(ConfigureSection, LastOpenExtensionKey, result.filterIndex);
+        settings->WriteString(ConfigureSection, LastOpenDirectoryKey, FolderOf(result.path));
+    }
+    return result.path;
+}
+
+bool CbrindorDoc::OpenDocument(const std::string& filePath)
+{
+    if (!documentPath.empty() && LowerCase(filePath) == LowerCase(documentPath))
+        return false;
+    if (!OpenSourceFile(filePath))
+        return false;
+    documentPath = filePath;
+    if (listener) {
+        listener->DocumentOpened(filePath);
+        listener->TitleCleared();
+    }
+    return true;
+}
+
+bool CbrindorDoc::OpenSourceFile(const std::string& filePath)
+{
+    const SlotChoice choice = ChooseSlotForNewSource();
+    if (choice.Abandoned())
+        return false;
+    if (!CanOpenForReading(filePath)) {
+        Show(OpenFailureMessage(filePath), PromptKind::Stop);
+        AbandonNewSource(choice);
+        return false;
+    }
+    // Decode into a fresh picture: a file that fails leaves the slot as it was.
+    DecodedPicture picture;
+    if (!DecodeFile(filePath, picture)) {
+        Show(UnableToLoadMessage, PromptKind::Plain);
+        AbandonNewSource(choice);
+        return false;
+    }
+    const SourceIndex s = choice.slot;
+    StoreSourcePicture(s, std::move(picture));
+    CopySlotText(path[s - 1], filePath);
+    kind[s - 1] = SourceKind::ImageFile;
+    NotifySourceName(s, path[s - 1]);
+    return true;
+}
+
+bool CbrindorDoc::LoadSourceFile(SourceIndex s, const std::string& filePath)
+{
+    return LoadSourceFileShown(s, filePath, filePath);
+}
+
+bool CbrindorDoc::LoadSourceFileShown(SourceIndex s, const std::string& filePath, const std::string& shownPath)
+{
+    if (filePath.empty())
+        return false;
+    if (!CanOpenForReading(filePath)) {
+        Show(OpenFailureMessage(shownPath), PromptKind::Stop);
+        return false;
+    }
+    DecodedPicture picture;
+    if (!DecodeFile(filePath, picture)) {
+        Show(UnableToLoadMessage, PromptKind::Plain);
+        return false;
+    }
+    StoreSourcePicture(s, std::move(picture));
+    kind[s - 1] = SourceKind::ImageFile;
+    CopySlotText(path[s - 1], filePath);
+    NotifySourceName(s, shownPath);
+    if (listener)
+        listener->TitleCleared();
+    return true;
+}
+
+CbrindorDoc::Decoder CbrindorDoc::DecoderFor(const std::string& filePath)
+{
+    const std::string lower = LowerCase(filePath);
+    if (lower.size() < 3)
+        return Decoder::None;
+    const std::string ext = lower.substr(lower.size() - 3);
+    if (ext == "bmp" || ext == "jpg" || ext == "png" || ext == "tif")
+        return Decoder::Platform;
+    if (ext == "tga")
+        return Decoder::RasterTga;
+    if (ext == "pcx")
+        return Decoder::RasterPcx;
+    return Decoder::None;
+}
+
+bool CbrindorDoc::DecodeFile(const std::string& filePath, DecodedPicture& out)
+{
+    switch (DecoderFor(filePath)) {
+    case Decoder::Platform: return DecodeWithPlatform(filePath, out);
+    case Decoder::RasterTga: return DecodeWithRasterLayer(filePath, 7, out);
+    case Decoder::RasterPcx: return DecodeWithRasterLayer(filePath, 8, out);
+    case Decoder::None: break;
+    }
+    return false;
+}
+
+bool CbrindorDoc::CanOpenForReading(const std::string& filePath) const
+{
+    std::error_code error;
+    // A folder opens for reading here but holds no picture; it fails like a missing file.
+    if (std::filesystem::is_directory(filePath, error))
+        return false;
+    std::ifstream probe(filePath, std::ios::binary);
+    return probe.is_open();
+}

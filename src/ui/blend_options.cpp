@@ -36,33 +36,33 @@ blend_options::blend_options(BlendZone& z, QWidget* parent) : QDialog(parent), z
     connect(rectangle, &QCheckBox::clicked, this, &blend_options::OnRectangle);
     connect(ok, &QPushButton::clicked, this, &blend_options::accept);
 
-    // The dialog always opens on the smooth ellipse, whatever was chosen before.
-    smooth->setChecked(true);
-    zone.smooth = true;
-    zone.rectangular = false;
-    shape->setText(SmoothText);
+    state = OpenBlendOptions(zone);
+    ShowState();
 }
 
 QString blend_options::ShapeText() const { return shape->text(); }
 
+void blend_options::ShowState()
+{
+    smooth->setChecked(state.smoothChecked);
+    rectangle->setChecked(state.rectangleChecked);
+    shape->setText(QString::fromStdString(state.text));
+}
+
 void blend_options::OnSmooth()
 {
-    rectangle->setChecked(false);
-    zone.rectangular = false;
-    zone.smooth = smooth->isChecked();
-    shape->setText(zone.smooth ? SmoothText : EllipseText);
+    ClickBlendSmooth(state, zone, smooth->isChecked());
+    ShowState();
 }
 
 void blend_options::OnRectangle()
 {
-    smooth->setChecked(false);
-    zone.smooth = false;
-    zone.rectangular = rectangle->isChecked();
-    shape->setText(zone.rectangular ? RectangleText : EllipseText);
+    ClickRectangle(state, zone, rectangle->isChecked());
+    ShowState();
 }
 
 void blend_options::accept()
 {
-    zone.level = 0;
+    AcceptBlendOptions(zone);
     QDialog::accept();
 }

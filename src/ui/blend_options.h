@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+#include "blend.h"
 #include "engine.h"
 
 class QCheckBox;
@@ -11,10 +12,6 @@ class QLabel;
 class blend_options : public QDialog {
     Q_OBJECT
 public:
-    static constexpr char SmoothText[] = "Smooth Elliptical Blend";
-    static constexpr char EllipseText[] = "Elliptical Blend but not smooth to the edge.";
-    static constexpr char RectangleText[] = "Unsmooth blend in the rectangular zone.";
-
     explicit blend_options(BlendZone& zone, QWidget* parent = nullptr);
     QString ShapeText() const;
 
@@ -25,7 +22,10 @@ private:
     void OnSmooth();
     void OnRectangle();
 
+    void ShowState();
+
     BlendZone& zone;
+    BlendOptionsState state;
     QCheckBox* smooth = nullptr;
     QCheckBox* rectangle = nullptr;
     QLabel* shape = nullptr;

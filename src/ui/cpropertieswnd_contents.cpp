@@ -12,8 +12,12 @@
 #include "cpropertieswnd_controls.h"
 #include "cpropertieswnd_images.h"
 #include "dialog_exchange.h"
+#include "modify_source.h"
 #include "prop_grid_ctrl.h"
+#include "qt_clipboard.h"
 #include "scroll_combo.h"
+#include "text_entry.h"
+#include "text_font_engine_qt.h"
 
 namespace {
 constexpr int ButtonSide = 60;
@@ -87,6 +91,8 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
     UpdateCommandUI();
     LayoutControls();
 }
+
+CPropertiesWndContents::~CPropertiesWndContents() = default;
 
 void CPropertiesWndContents::BuildButtons()
 {
@@ -443,4 +449,16 @@ void CPropertiesWndContents::RunBlendOptionsDialog()
     dialog.exec();
 }
 
-void CPropertiesWndContents::RunChangeSourceDialog(SourceIndex) {}
+void CPropertiesWndContents::RunChangeSourceDialog(SourceIndex s)
+{
+    if (!context.doc)
+        return;
+    if (!texts) {
+        clipboard = std::make_unique<QtClipboard>();
+        fonts = std::make_unique<QtFontEngine>();
+        texts = std::make_unique<text_entry_runner>(*context.doc, *fonts, this);
+    }
+    // The dialog's outcome is not used: each button has done its work already.
+    modify_source dialog(s, modify_source::DocumentActions(*context.doc, *clipboard, *texts), this);
+    dialog.exec();
+}

@@ -1,11 +1,15 @@
 #pragma once
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "cpropertieswnd.h"
 #include "engine.h"
 
 class CClassToolBar;
+class Clipboard;
+class FontEngine;
+class TextEntryRunner;
 class QAction;
 class QLabel;
 class QPushButton;
@@ -31,6 +35,7 @@ public:
     static constexpr int SelectorListHeight = 75;
 
     explicit CPropertiesWndContents(const PaneContext& context, QWidget* parent = nullptr);
+    ~CPropertiesWndContents() override;
 
     bool IsCommandEnabled(int id) const override;
     bool RunCommand(int id) override;
@@ -89,4 +94,7 @@ private:
     CClassToolBar* toolBarTwo = nullptr;
     std::array<middle_button*, 2> centre{};
     QTimer* commandUpdate = nullptr;
+    std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<FontEngine> fonts;
+    std::unique_ptr<TextEntryRunner> texts;
 };

@@ -128,9 +128,18 @@ void AbgrRowToBgr(const uint32_t* abgr, uint8_t* bgr, uint32_t width)
     }
 }
 
-// Fetches the picture band by band, top first, into bottom-up rows.
+bool StoredBottomFirst(uint16_t orientation)
+{
+    return orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT ||
+           orientation == ORIENTATION_LEFTBOT || orientation == ORIENTATION_RIGHTBOT;
+}
+
+// Fetches the picture band by band in the file's row order, into bottom-up rows. The reader is
+// kept from flipping vertically: it would flip each band on its own, not the whole picture.
 bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t height, uint32_t band)
 {
+    const bool bottomFirst = StoredBottomFirst(image.orientation);
+    image.req_orientation = bottomFirst ? ORIENTATION_BOTLEFT : ORIENTATION_TOPLEFT;
     std::unique_ptr<uint32_t[]> raster(new (std::nothrow) uint32_t[size_t(width) * band]);
     if (!raster)
         return false;
@@ -141,8 +150,11 @@ bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t h
         image.col_offset = 0;
         if (!TIFFRGBAImageGet(&image, raster.get(), width, rows))
             return false;
-        for (uint32_t r = 0; r < rows; ++r)
-            AbgrRowToBgr(raster.get() + size_t(r) * width, pixels + size_t(height - 1 - top - r) * stride, width);
+        for (uint32_t r = 0; r < rows; ++r) {
+            const uint32_t fileRow = top + r;
+            const uint32_t storedRow = bottomFirst ? fileRow : height - 1 - fileRow;
+            AbgrRowToBgr(raster.get() + size_t(r) * width, pixels + size_t(storedRow) * stride, width);
+        }
     }
     return true;
 }
@@ -151,12 +163,20 @@ bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t h
 
 bool DecodeTiff(DecodeJob& job)
 {
+    // libtiff reads uncompressed tiles wrongly through its read procedure, so it always gets the
+    // whole file as one mapped block.
+    std::vector<uint8_t> storage;
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    if (!job.input.Contiguous(storage, data, size))
+        return DecodeFail(job, "cannot read the file");
+    ImageInput whole(data, size);
     TiffMessages messages;
     Options options = MakeOptions(messages);
     if (!options)
         return DecodeFail(job, "cannot start the TIFF decoder");
-    Tiff tif(TIFFClientOpenExt("picture", "r", &job.input, InRead, InWrite, InSeek, NoClose, InSize,
-                               InMap, NoUnmap, options.get()));
+    Tiff tif(TIFFClientOpenExt("picture", "r", &whole, InRead, InWrite, InSeek, NoClose, InSize, InMap,
+                               NoUnmap, options.get()));
     if (!tif)
         return DecodeFail(job, Describe("TIFF header", messages));
     uint32_t width = 0, height = 0;
@@ -172,7 +192,6 @@ bool DecodeTiff(DecodeJob& job)
     TIFFRGBAImage image{};
     if (!TIFFRGBAImageBegin(&image, tif.get(), 1, reason))
         return DecodeFail(job, std::string("TIFF: ") + reason);
-    image.req_orientation = ORIENTATION_TOPLEFT;
     const bool ok = ReadBands(image, pixels, width, height, BandRows(tif.get(), height));
     TIFFRGBAImageEnd(&image);
     return ok || DecodeFail(job, Describe("TIFF data", messages));

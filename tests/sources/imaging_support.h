@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -65,6 +66,20 @@ inline Rgb MakePicture(int width, int height, uint32_t seed = 7)
             px[0] = uint8_t(x * 255 / std::max(1, width - 1));
             px[1] = uint8_t(y * 255 / std::max(1, height - 1));
             px[2] = uint8_t((x * 7 + y * 13) ^ (random() & 15));
+        }
+    return p;
+}
+
+// Gentle gradients only, for lossy codecs that thin out colour detail.
+inline Rgb MakeSmoothPicture(int width, int height)
+{
+    Rgb p{width, height, std::vector<uint8_t>(size_t(width) * height * 3)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* px = p.rgb.data() + (size_t(y) * width + x) * 3;
+            px[0] = uint8_t(40 + x * 150 / std::max(1, width - 1));
+            px[1] = uint8_t(200 - y * 150 / std::max(1, height - 1));
+            px[2] = uint8_t(60 + (x + y) * 100 / std::max(1, width + height - 2));
         }
     return p;
 }

@@ -1,5 +1,7 @@
 // Composition of the target from the two layers: merge, tone, effect; and the quick path.
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 #include "effects.h"
 #include "engine.h"
@@ -7,6 +9,42 @@
 #include "tone.h"
 
 namespace {
+
+// End of the run of pixels from c on whose pair of marks equals that of pixel c.
+int RunEnd(const uint8_t* ma, const uint8_t* mb, int c, int n)
+{
+    const uint8_t m1 = ma[c], m2 = mb[c];
+    const uint64_t all1 = m1 * 0x0101010101010101ull, all2 = m2 * 0x0101010101010101ull;
+    int e = c + 1;
+    for (; e + 8 <= n; e += 8) {
+        uint64_t x1, x2;
+        std::memcpy(&x1, ma + e, 8);
+        std::memcpy(&x2, mb + e, 8);
+        if ((x1 ^ all1) | (x2 ^ all2))
+            break;
+    }
+    while (e < n && ma[e] == m1 && mb[e] == m2)
+        ++e;
+    return e;
+}
+
+// A run of pixels with the same marks, known here as constants: the operator's coverage test
+// folds away and its formula inlines into the loop.
+template <class Op, int M1, int M2>
+void MergeRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, int n)
+{
+    if constexpr (std::is_same_v<Op, average> && M1 == 1 && M2 == 1) {
+        if (op.Weight() >= 0 && op.Weight() <= 256) {
+            // The same formula for every byte; both products and their sum fit 16 bits.
+            const uint16_t w2 = uint16_t(op.Weight()), w1 = uint16_t(256 - op.Weight());
+            for (int k = 0; k < 3 * n; ++k)
+                out[k] = uint8_t(uint16_t(uint16_t(a[k] * w1) + uint16_t(b[k] * w2)) >> 8);
+            return;
+        }
+    }
+    for (int i = 0; i < n; ++i)
+        op.combine(M1, M2, LoadBgr(a + 3 * i), LoadBgr(b + 3 * i), out + 3 * i);
+}
 
 // Merges target columns 0..width - 1 of canvas row r. Columns from `placed` on lie beyond what
 // placement cleared and filled (the column added when the width rounds up): the layers hold
@@ -19,8 +57,22 @@ void MergeRow(const Op& op, const SourceLayer& l1, const SourceLayer& l2, int r,
     const uint8_t* ma = l1.MaskRow(r);
     const uint8_t* mb = l2.MaskRow(r);
     const int n = std::min(placed, width);
-    for (int c = 0; c < n; ++c)
-        op.combine(ma[c], mb[c], LoadBgr(a + 3 * c), LoadBgr(b + 3 * c), out + 3 * c);
+    for (int c = 0; c < n;) {
+        const int e = RunEnd(ma, mb, c, n);
+        const int k = (ma[c] << 8) | mb[c];
+        const uint8_t *pa = a + 3 * c, *pb = b + 3 * c;
+        uint8_t* po = out + 3 * c;
+        switch (k) {
+        case 0x0101: MergeRun<Op, 1, 1>(op, pa, pb, po, e - c); break;
+        case 0x0100: MergeRun<Op, 1, 0>(op, pa, pb, po, e - c); break;
+        case 0x0001: MergeRun<Op, 0, 1>(op, pa, pb, po, e - c); break;
+        case 0x0000: MergeRun<Op, 0, 0>(op, pa, pb, po, e - c); break;
+        default:
+            for (int i = c; i < e; ++i)
+                op.combine(ma[i], mb[i], LoadBgr(a + 3 * i), LoadBgr(b + 3 * i), out + 3 * i);
+        }
+        c = e;
+    }
     for (int c = n; c < width; ++c)
         op.combine(0, 0, LoadBgr(a + 3 * c), LoadBgr(b + 3 * c), out + 3 * c);
 }

@@ -24,11 +24,25 @@ inline uint8_t ClampByte(T v)
     return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
+// The kernel's divisor: Div when fixed at compile time (the compiler turns the division into
+// multiplications), else read at run time; 0 means no division.
+template <int Div, class T>
+inline T Divide(T s, T divisor)
+{
+    if constexpr (Div == 0)
+        return s;
+    else if constexpr (Div == RuntimeDivisor)
+        return divisor == 0 ? s : T(s / divisor);
+    else
+        return T(s / Div);
+}
+
 // out[n] = clamp(offset + (sum of w[t] * tap[t][n]) / divisor) for n in [0, count).
-// With T = int16_t every sum fits, so the loop runs on 16-bit lanes; a fixed Div lets the
-// compiler turn the division into multiplications.
+// With T = int16_t every sum fits, so the loop runs on 16-bit lanes; the arithmetic wraps modulo
+// 2^16 on the way, which leaves the final sum exact.
 template <class T, int Div>
-void Convolve(const EffectKernel& k, const uint8_t* const tap[9], uint8_t* __restrict out, int count)
+[[gnu::always_inline]] inline void ConvolveLoop(const EffectKernel& k, const uint8_t* const tap[9],
+                                                uint8_t* __restrict out, int count)
 {
     const T w0 = T(k.weights[0]), w1 = T(k.weights[1]), w2 = T(k.weights[2]);
     const T w3 = T(k.weights[3]), w4 = T(k.weights[4]), w5 = T(k.weights[5]);
@@ -46,20 +60,76 @@ void Convolve(const EffectKernel& k, const uint8_t* const tap[9], uint8_t* __res
         s = T(s + T(w6 * t6[n]));
         s = T(s + T(w7 * t7[n]));
         s = T(s + T(w8 * t8[n]));
-        T v;
-        if constexpr (Div == 0)
-            v = T(offset + s);
-        else if constexpr (Div == RuntimeDivisor)
-            v = T(offset + (divisor == 0 ? s : T(s / divisor)));
-        else
-            v = T(offset + T(s / Div));
-        out[n] = ClampByte(v);
+        out[n] = ClampByte(T(offset + Divide<Div>(s, divisor)));
     }
 }
 
-using ConvolveFn = void (*)(const EffectKernel&, const uint8_t* const[9], uint8_t*, int);
+// Kernels whose weights are all alpha but the centre, alpha + beta: the sum is alpha times the
+// 3 x 3 box sum plus beta times the centre, and the box sum comes from column sums vsum
+// (each the sum of the three rows), so the loop adds instead of multiplying nine times.
+template <int Div>
+[[gnu::always_inline]] inline void BoxLoop(const int16_t* vsum, const uint8_t* centre, int16_t alpha, int16_t beta,
+                                           int16_t offset, int16_t divisor, uint8_t* __restrict out, int count)
+{
+    for (int n = 0; n < count; ++n) {
+        const int16_t box = int16_t(int16_t(vsum[n] + vsum[n + 3]) + vsum[n + 6]);
+        const int16_t s = int16_t(int16_t(alpha * box) + int16_t(beta * centre[n]));
+        out[n] = ClampByte(int16_t(offset + Divide<Div>(s, divisor)));
+    }
+}
 
-ConvolveFn Choose(const EffectKernel& k, bool narrow)
+[[gnu::always_inline]] inline void ColumnSumsLoop(const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                                                  int16_t* __restrict vsum, int count)
+{
+    for (int n = 0; n < count; ++n)
+        vsum[n] = int16_t(a[n] + b[n] + c[n]);
+}
+
+// The hot loops, built for AVX2 too and picked by the processor at load time; integer lanes give
+// the same results either way.
+#define BRINDOR_CLONES [[gnu::target_clones("avx2", "default")]]
+
+BRINDOR_CLONES void ColumnSums(const uint8_t* a, const uint8_t* b, const uint8_t* c, int16_t* vsum, int count)
+{
+    ColumnSumsLoop(a, b, c, vsum, count);
+}
+
+template <int Div>
+void BoxRow(const int16_t* vsum, const uint8_t* centre, const EffectKernel& k, uint8_t* out, int count);
+#define BRINDOR_BOX_ROW(DIV)                                                                                  \
+    template <>                                                                                               \
+    BRINDOR_CLONES void BoxRow<DIV>(const int16_t* vsum, const uint8_t* centre, const EffectKernel& k,       \
+                                    uint8_t* out, int count)                                                  \
+    {                                                                                                         \
+        BoxLoop<DIV>(vsum, centre, int16_t(k.weights[0]), int16_t(k.weights[4] - k.weights[0]),               \
+                     int16_t(k.offset), int16_t(k.divisor), out, count);                                      \
+    }
+BRINDOR_BOX_ROW(0)
+BRINDOR_BOX_ROW(7)
+BRINDOR_BOX_ROW(9)
+BRINDOR_BOX_ROW(16)
+BRINDOR_BOX_ROW(RuntimeDivisor)
+
+template <class T, int Div>
+void Convolve(const EffectKernel& k, const uint8_t* const tap[9], uint8_t* out, int count);
+#define BRINDOR_CONVOLVE(T, DIV)                                                                              \
+    template <>                                                                                               \
+    BRINDOR_CLONES void Convolve<T, DIV>(const EffectKernel& k, const uint8_t* const tap[9], uint8_t* out,   \
+                                         int count)                                                           \
+    {                                                                                                         \
+        ConvolveLoop<T, DIV>(k, tap, out, count);                                                             \
+    }
+BRINDOR_CONVOLVE(int16_t, 0)
+BRINDOR_CONVOLVE(int16_t, 7)
+BRINDOR_CONVOLVE(int16_t, 9)
+BRINDOR_CONVOLVE(int16_t, 16)
+BRINDOR_CONVOLVE(int16_t, RuntimeDivisor)
+BRINDOR_CONVOLVE(long long, RuntimeDivisor)
+
+using ConvolveFn = void (*)(const EffectKernel&, const uint8_t* const[9], uint8_t*, int);
+using BoxFn = void (*)(const int16_t*, const uint8_t*, const EffectKernel&, uint8_t*, int);
+
+ConvolveFn ChooseConvolve(const EffectKernel& k, bool narrow)
 {
     if (!narrow)
         return Convolve<long long, RuntimeDivisor>;
@@ -70,6 +140,25 @@ ConvolveFn Choose(const EffectKernel& k, bool narrow)
     case 16: return Convolve<int16_t, 16>;
     default: return Convolve<int16_t, RuntimeDivisor>;
     }
+}
+
+BoxFn ChooseBox(const EffectKernel& k)
+{
+    switch (k.divisor) {
+    case 0: return BoxRow<0>;
+    case 7: return BoxRow<7>;
+    case 9: return BoxRow<9>;
+    case 16: return BoxRow<16>;
+    default: return BoxRow<RuntimeDivisor>;
+    }
+}
+
+bool BoxShaped(const EffectKernel& k)
+{
+    for (int i = 0; i < 9; ++i)
+        if (i != 4 && k.weights[i] != k.weights[0])
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -95,11 +184,14 @@ EffectFilter::EffectFilter(const EffectKernel& k) : kernel(k), none(k.size != 3)
         reach += std::llabs(w) * 255;
     // The divisor must fit too: 16-bit lanes hold it, and -1 would overflow no sum here.
     narrow = reach <= 32767 && k.divisor >= -32768 && k.divisor <= 32767;
+    // The box form reaches the same final sum; 16-bit wrapping on the way does not change it.
+    box = narrow && BoxShaped(k);
+    convolve = ChooseConvolve(k, narrow);
+    boxRow = ChooseBox(k);
 }
 
 void EffectFilter::Interior(const uint8_t* a, const uint8_t* b, const uint8_t* c, uint8_t* out, int width) const
 {
-    const ConvolveFn fn = Choose(kernel, narrow);
     const uint8_t* rows[3] = {a, b, c};
     const uint8_t* tap[9];
     // Column 1: its left sample, column -1, takes column 0.
@@ -108,16 +200,22 @@ void EffectFilter::Interior(const uint8_t* a, const uint8_t* b, const uint8_t* c
         tap[3 * j + 1] = rows[j];
         tap[3 * j + 2] = rows[j] + 3;
     }
-    fn(kernel, tap, out + 3, 3);
+    convolve(kernel, tap, out + 3, 3);
+    if (width <= 3)
+        return;
     // Columns 2..width - 2: samples from columns x - 2..x.
-    if (width > 3) {
-        for (int j = 0; j < 3; ++j) {
-            tap[3 * j] = rows[j];
-            tap[3 * j + 1] = rows[j] + 3;
-            tap[3 * j + 2] = rows[j] + 6;
-        }
-        fn(kernel, tap, out + 6, 3 * (width - 3));
+    if (box) {
+        int16_t vsum[3 * MaxCanvasWidth];
+        ColumnSums(a, b, c, vsum, 3 * (width - 1));
+        boxRow(vsum, b + 3, kernel, out + 6, 3 * (width - 3));
+        return;
     }
+    for (int j = 0; j < 3; ++j) {
+        tap[3 * j] = rows[j];
+        tap[3 * j + 1] = rows[j] + 3;
+        tap[3 * j + 2] = rows[j] + 6;
+    }
+    convolve(kernel, tap, out + 6, 3 * (width - 3));
 }
 
 void EffectFilter::Row(const TargetImage& pre, TargetImage& out, int y) const

@@ -1,5 +1,7 @@
 #pragma once
 // The special effects: five 3 x 3 kernels and the convolution that applies them.
+#include <cstdint>
+
 #include "canvas.h"
 #include "merge_settings.h"
 
@@ -32,4 +34,7 @@ private:
     EffectKernel kernel;
     bool none;
     bool narrow;  // every sum fits in 16 bits
+    bool box;     // every weight equal but the centre's
+    void (*convolve)(const EffectKernel&, const uint8_t* const[9], uint8_t*, int);
+    void (*boxRow)(const int16_t*, const uint8_t*, const EffectKernel&, uint8_t*, int);
 };

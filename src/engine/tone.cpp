@@ -38,13 +38,23 @@ void ToneCurve::ApplyRow(uint8_t* row, int count) const
             Apply(row + 3 * i);
         return;
     }
-    const uint8_t* b = curve[0];
-    const uint8_t* g = curve[1];
-    const uint8_t* r = curve[2];
-    for (int i = 0; i < count; ++i, row += 3) {
-        row[0] = b[row[0]];
-        row[1] = g[row[1]];
-        row[2] = r[row[2]];
+    const uint8_t* __restrict b = curve[0];
+    const uint8_t* __restrict g = curve[1];
+    const uint8_t* __restrict r = curve[2];
+    uint8_t* __restrict px = row;
+    // Four pixels at a time, all lookups before the stores: the tables cannot change under them.
+    int i = 0;
+    for (; i + 4 <= count; i += 4, px += 12) {
+        const uint8_t v0 = b[px[0]], v1 = g[px[1]], v2 = r[px[2]], v3 = b[px[3]];
+        const uint8_t v4 = g[px[4]], v5 = r[px[5]], v6 = b[px[6]], v7 = g[px[7]];
+        const uint8_t v8 = r[px[8]], v9 = b[px[9]], v10 = g[px[10]], v11 = r[px[11]];
+        px[0] = v0, px[1] = v1, px[2] = v2, px[3] = v3, px[4] = v4, px[5] = v5;
+        px[6] = v6, px[7] = v7, px[8] = v8, px[9] = v9, px[10] = v10, px[11] = v11;
+    }
+    for (; i < count; ++i, px += 3) {
+        px[0] = b[px[0]];
+        px[1] = g[px[1]];
+        px[2] = r[px[2]];
     }
 }
 

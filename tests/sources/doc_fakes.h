@@ -207,6 +207,22 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// A plain true-colour TGA of one colour.
+inline void WriteTga(const std::string& path, int width, int height, Bgr colour)
+{
+    std::vector<uint8_t> b(18, 0);
+    b[2] = 2;
+    b[12] = uint8_t(width);
+    b[14] = uint8_t(height);
+    b[16] = 24;
+    for (int i = 0; i < width * height; ++i) {
+        b.push_back(colour.blue);
+        b.push_back(colour.green);
+        b.push_back(colour.red);
+    }
+    WriteBytes(path, b);
+}
+
 // Colour at (row from the top, column) of a slot's 24-bit picture.
 inline Bgr SlotPixel(const CbrindorDoc& doc, SourceIndex s, int rowFromTop, int column)
 {

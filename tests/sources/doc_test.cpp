@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cbrindordoc.h"
+#include "engine.h"
 
 namespace {
 
@@ -18,6 +19,11 @@ struct ScriptedChooser : SlotChooser {
         lastText = text;
         return answer;
     }
+};
+
+struct RecordingListener : DocumentListener {
+    std::vector<bool> startButtons;
+    void StartButtonsNeeded(bool needed) override { startButtons.push_back(needed); }
 };
 
 TEST(SourceImageTest, FiveByThreeBlockAndMask)
@@ -149,6 +155,28 @@ TEST(CbrindorDocTest, SourceViewReadsTheSlots)
     EXPECT_EQ(doc.Height(2), 2);
     EXPECT_EQ(doc.Mask(2)[5], 1);
     EXPECT_EQ(doc.Pixels(1), nullptr);
+}
+
+TEST(CbrindorDocTest, RefreshComposesOnlyWithTwoSources)
+{
+    CbrindorDoc doc;
+    Engine engine(doc);
+    engine.canvasRect = {0, 0, 16, 8};
+    doc.SetEngine(&engine);
+    RecordingListener listener;
+    doc.SetListener(&listener);
+    DecodedPicture pic;
+    ASSERT_TRUE(AllocateSourceImage(pic.image, 4, 4, 24));
+    pic.width = pic.height = 4;
+    doc.StoreSourcePicture(doc.ChooseSlotForNewSource().slot, std::move(pic));
+    doc.RefreshAfterSourceChange();
+    EXPECT_EQ(engine.target.width, 0);
+    ASSERT_TRUE(AllocateSourceImage(pic.image, 4, 4, 24));
+    doc.StoreSourcePicture(doc.ChooseSlotForNewSource().slot, std::move(pic));
+    doc.RefreshAfterSourceChange();
+    EXPECT_EQ(listener.startButtons, (std::vector<bool>{true, false}));
+    EXPECT_EQ(engine.target.width, 16);
+    EXPECT_EQ(engine.target.height, 8);
 }
 
 TEST(CbrindorDocTest, SlotTextIsCut)

@@ -59,9 +59,11 @@ void rotate_preview::SetSourceAngle(SourceIndex s, int sourceAngle)
 bool rotate_preview::Idle(int angleEdit, SourceIndex selected)
 {
     const int s = rotate_angle::ForSource(angleEdit);
-    if (engine.quickPreview) {
+    if (previewDue) {
+        engine.quickPreview = true;
         SetSourceAngle(selected, s);
         engine.quickPreview = false;
+        previewDue = false;
         refinePending = true;
     } else if (refinePending) {
         refinePending = false;
@@ -74,6 +76,7 @@ void rotate_preview::Confirm(int angleEdit, SourceIndex selected)
 {
     // The result is kept, so it is placed at full quality whatever preview was pending.
     engine.quickPreview = false;
+    previewDue = false;
     refinePending = false;
     engine.placement[selected - 1].angle = angleEdit < 180 ? angleEdit : angleEdit - 360;
     engine.UpdateSourceGeometry(selected);
@@ -84,6 +87,7 @@ void rotate_preview::Confirm(int angleEdit, SourceIndex selected)
 void rotate_preview::Restore()
 {
     engine.quickPreview = false;
+    previewDue = false;
     refinePending = false;
     for (SourceIndex s = 1; s <= 2; ++s) {
         SourcePlacement& p = engine.placement[s - 1];

@@ -36,9 +36,13 @@ public:
     // One idle moment: a pending quick preview runs, else a pending full placement.
     // Returns true while more idle work is due.
     bool Idle(int angleEdit, SourceIndex selected);
-    bool WorkPending() const { return engine.quickPreview || refinePending; }
-    // The wheel or Apply asks for a preview of the current angle.
-    void RequestPreview() { engine.quickPreview = true; }
+    bool WorkPending() const { return previewDue || refinePending; }
+    // The wheel or Apply asks for a quick preview of the current angle.
+    void RequestPreview()
+    {
+        engine.quickPreview = true;
+        previewDue = true;
+    }
     // OK: the angle at full quality, offsets as they are now.
     void Confirm(int angleEdit, SourceIndex selected);
     // Cancel: both sources exactly as they were when the dialog opened.
@@ -50,5 +54,7 @@ private:
     Engine& engine;
     SourcePlacement saved[2];
     RotationAnchor anchor[2];
+    // Kept beside the engine's flag, which the application's own idle work may clear first.
+    bool previewDue = false;
     bool refinePending = false;
 };

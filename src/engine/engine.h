@@ -117,6 +117,13 @@ public:
     RotationAnchor AnchorForRotation(SourceIndex s) const;
     // Sets the angle, keeps the source's centre where the anchor had it, places and composes.
     void RotateSource(SourceIndex s, double angle, const RotationAnchor& anchor);
+    // Scrolling or dragging moved source s: new offsets, placement, composition.
+    void MoveSource(SourceIndex s, int offsetX, int offsetY);
+    // The idle step after a quick preview: with two sources, clears quickPreview, places both
+    // sources at full quality and composes. False when there was nothing to finish.
+    bool FinishQuickPreview();
+    // The base colour command: the new colour, both sources placed again, composition.
+    void SetBaseColour(Bgr colour);
 
     // Placement presets (presets.cpp); each does nothing unless two sources are loaded.
     void ShoveToCorner(int command);  // CmdTopLeft1..CmdBottomRight2

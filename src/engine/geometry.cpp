@@ -99,3 +99,30 @@ void Engine::RotateSource(SourceIndex s, double angle, const RotationAnchor& anc
     PlaceSource(s);
     ComposeTarget();
 }
+
+void Engine::MoveSource(SourceIndex s, int offsetX, int offsetY)
+{
+    placement[s - 1].offsetX = offsetX;
+    placement[s - 1].offsetY = offsetY;
+    PlaceSource(s);
+    ComposeTarget();
+}
+
+bool Engine::FinishQuickPreview()
+{
+    if (!quickPreview || !TwoSources())
+        return false;
+    quickPreview = false;
+    PlaceSource(1);
+    PlaceSource(2);
+    ComposeTarget();
+    return true;
+}
+
+void Engine::SetBaseColour(Bgr colour)
+{
+    settings.baseColour = colour;
+    PlaceSource(1);
+    PlaceSource(2);
+    ComposeTarget();
+}

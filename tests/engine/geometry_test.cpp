@@ -143,3 +143,32 @@ TEST(Geometry, RotationTurnsAboutTheCanvasPointOfTheSourceCentre)
     EXPECT_EQ(e.placement[0].offsetX, -100) << "back at the start angle, back at the start offsets";
     EXPECT_EQ(e.placement[0].offsetY, 40);
 }
+
+TEST(Geometry, IdleFinishesAQuickPreviewAtFullQuality)
+{
+    EngineRig rig(300, 300);
+    rig.sources.Fill(1, 100, 100, [](int y, int x) { return (x / 10 + y / 10) % 2 ? Bgr{255, 255, 255} : Bgr{}; });
+    rig.sources.Solid(2, 10, 10, Bgr{});
+    Engine& e = rig.engine;
+    e.placement[0].angle = 30;
+    e.UpdateSourceGeometry(1);
+    e.quickPreview = true;
+    e.PlaceSource(1);
+    e.ComposeTarget();
+    const Bgr quick = LayerPixel(e.layer[0], 150, 150);
+    EXPECT_TRUE(quick.blue == 0 || quick.blue == 255);
+    EXPECT_TRUE(e.FinishQuickPreview());
+    EXPECT_FALSE(e.quickPreview);
+    EXPECT_FALSE(e.FinishQuickPreview()) << "nothing left to finish";
+    bool smooth = false;
+    for (int c = 1; c < 300 && !smooth; ++c) {
+        const uint8_t b = LayerPixel(e.layer[0], 150, c).blue;
+        smooth = b != 0 && b != 255;
+    }
+    EXPECT_TRUE(smooth);
+
+    rig.sources.count = 1;
+    e.quickPreview = true;
+    EXPECT_FALSE(e.FinishQuickPreview()) << "waits for both sources";
+    EXPECT_TRUE(e.quickPreview);
+}

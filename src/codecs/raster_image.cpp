@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -22,9 +23,16 @@ constexpr const char* UnknownDecodeText = "Decode: Unknown or wrong format";
 constexpr const char* UnknownEncodeText = "Encode: Unknown format";
 
 constexpr int32_t DefaultDpi = 96;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing builds keep pictures small, so each input runs in microseconds rather than allocating
+// hundreds of megabytes; every limit below scales with it.
+constexpr uint64_t CreateLimit = 16u << 20;
+#else
+constexpr uint64_t CreateLimit = RASTER_MAX_MEMORY;
+#endif
 // Row padding may at most double the counted size; only pictures a few pixels wide and millions
 // of rows tall reach this, and their blocks would otherwise run into gigabytes.
-constexpr uint64_t MaxPixelArea = 2 * RASTER_MAX_MEMORY;
+constexpr uint64_t MaxPixelArea = 2 * CreateLimit;
 
 uint32_t StoredDepth(uint32_t bitsPerPixel)
 {
@@ -39,7 +47,9 @@ uint32_t StoredDepth(uint32_t bitsPerPixel)
 
 int32_t PelsPerMeter(int32_t dpi)
 {
-    return static_cast<int32_t>(std::floor(dpi * 10000.0 / 254.0 + 0.5));
+    // Beyond about 54 million dpi the metric value no longer fits its field: it saturates.
+    const double pels = std::floor(dpi * 10000.0 / 254.0 + 0.5);
+    return static_cast<int32_t>(std::min(pels, double{std::numeric_limits<int32_t>::max()}));
 }
 
 struct FileCloser {
@@ -103,7 +113,7 @@ uint8_t* RasterImage::Create(uint32_t width, uint32_t height, uint32_t bitsPerPi
     const uint32_t depth = StoredDepth(bitsPerPixel);
     const unsigned __int128 counted = static_cast<unsigned __int128>(width) * height * depth / 8;
     const uint64_t stride = ((uint64_t{width} * depth + 31) >> 5) * 4;
-    if (counted > RASTER_MAX_MEMORY || stride * height > MaxPixelArea) {
+    if (counted > CreateLimit || stride * height > MaxPixelArea) {
         Fail(MaxMemoryText);
         return nullptr;
     }

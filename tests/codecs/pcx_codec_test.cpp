@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include "codec_builders.h"
+#include "memory_stream.h"
+#include "pcx_codec.h"
+
+using namespace codectest;
+
+namespace {
+
+bool Decode(RasterImage& image, const Bytes& bytes)
+{
+    return DecodeBytes(image, bytes, FormatPcx);
+}
+
+// A one-row picture whose red plane holds the given values, green and blue 0.
+Bytes EncodedPlanes(const Bytes& reds)
+{
+    RasterImage image;
+    const auto width = static_cast<uint32_t>(reds.size());
+    EXPECT_NE(image.Create(width, 1, 24, FormatBmp), nullptr);
+    for (uint32_t x = 0; x < width; ++x)
+        image.SetPixelColor(x, 0, reds[x], 0, 0);
+    const Bytes out = EncodeBytes(image, FormatPcx);
+    return Bytes(out.begin() + 128, out.end());
+}
+
+Bytes Repeat(uint8_t value, size_t n)
+{
+    return Bytes(n, value);
+}
+
+TEST(PcxPacking, RunsSinglesAndEndMarkers)
+{
+    EXPECT_EQ(EncodedPlanes({10, 10, 10, 200}), (Bytes{0xC3, 0x0A, 0xC1, 0xC8, 0xC4, 0, 0xC4, 0}));
+    EXPECT_EQ(EncodedPlanes({5, 5, 5}), (Bytes{0xC3, 0x05, 0x00, 0xC3, 0, 0, 0xC3, 0, 0}));
+    EXPECT_EQ(EncodedPlanes({0xC5, 0xBF}), (Bytes{0xC1, 0xC5, 0xBF, 0xC2, 0, 0xC2, 0}));
+}
+
+TEST(PcxPacking, RunsNeverExceedSixtyThree)
+{
+    // Red plane first, then the green and blue planes of zeros.
+    EXPECT_EQ(EncodedPlanes(Repeat(7, 64)), (Bytes{0xFF, 0x07, 0x07, 0xFF, 0, 0, 0xFF, 0, 0}));
+    EXPECT_EQ(EncodedPlanes(Repeat(7, 62)), (Bytes{0xFE, 0x07, 0xFE, 0, 0xFE, 0}));
+    EXPECT_EQ(EncodedPlanes(Repeat(7, 126)), (Bytes{0xFF, 0x07, 0xFF, 0x07, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0}));
+    // Odd width: the pad byte follows the full run.
+    EXPECT_EQ(EncodedPlanes(Repeat(7, 63)), (Bytes{0xFF, 0x07, 0, 0xFF, 0, 0, 0xFF, 0, 0}));
+}
+
+TEST(PcxEncode, HeaderAsWritten)
+{
+    Bytes block = InfoHeader({.width = 3, .height = 2});
+    Add(block, Bytes(24, 0x33));
+    RasterImage image(block.data(), static_cast<uint32_t>(block.size()), FormatBmp);
+    ASSERT_TRUE(image.HasImage());
+    bool ok = false;
+    const Bytes out = EncodeBytes(image, FormatPcx, &ok);
+    ASSERT_TRUE(ok);
+    Bytes expected(128, 0);
+    expected[0] = 10;
+    expected[1] = 5;
+    expected[2] = 1;
+    expected[3] = 8;
+    Put16(expected, 8, 2);
+    Put16(expected, 10, 1);
+    Put16(expected, 12, 96);
+    Put16(expected, 14, 96);
+    expected[65] = 3;
+    Put16(expected, 66, 4);
+    Put16(expected, 68, 1);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 128), expected);
+    // Two rows of three planes, each "C3 33 00"; no palette follows.
+    Bytes body;
+    for (int i = 0; i < 6; ++i)
+        Add(body, {0xC3, 0x33, 0x00});
+    EXPECT_EQ(Bytes(out.begin() + 128, out.end()), body);
+}
+
+TEST(PcxEncode, RoundTripsAtOddAndEvenWidths)
+{
+    for (uint32_t width : {1u, 2u, 3u, 64u, 65u, 200u}) {
+        SCOPED_TRACE(width);
+        RasterImage image;
+        ASSERT_NE(image.Create(width, 3, 24, FormatBmp), nullptr);
+        image.SetHorizontalDpi(150);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+                image.SetPixelColor(x, y, static_cast<uint8_t>(x / 3 + 0xBE), static_cast<uint8_t>(y * 90),
+                                    static_cast<uint8_t>(x * 31));
+        RasterImage back;
+        ASSERT_TRUE(DecodeBytes(back, EncodeBytes(image, FormatPcx), FormatPcx)) << back.ErrorText();
+        ASSERT_EQ(back.Width(), width);
+        EXPECT_EQ(back.HorizontalDpi(), 150);
+        for (uint32_t y = 0; y < 3; ++y)
+            EXPECT_EQ(Row(back, y, width * 3), Row(image, y, width * 3)) << "row " << y;
+    }
+}
+
+TEST(PcxDecode, ColourPlanesTopLineFirst)
+{
+    Bytes b = PcxHeader(8, 3, 2, 2, 2);
+    // Top line: red 1 2, green 3 4, blue 5 6. Bottom line: a run of 6 across its planes.
+    Add(b, {1, 2, 3, 4, 5, 6, 0xC6, 9});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.FormatId(), FormatPcx);
+    EXPECT_EQ(Row(image, 1, 6), (Bytes{5, 3, 1, 6, 4, 2}));
+    EXPECT_EQ(Row(image, 0, 6), Bytes(6, 9));
+    EXPECT_EQ(image.HorizontalDpi(), 72);
+
+    // A fourth plane is read and not kept.
+    b = PcxHeader(8, 4, 1, 1, 1);
+    Add(b, {1, 2, 3, 4});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 3), (Bytes{3, 2, 1}));
+}
+
+TEST(PcxDecode, CountZeroConsumesItsValue)
+{
+    Bytes b = PcxHeader(8, 3, 1, 1, 1);
+    Add(b, {0xC0, 0x55, 1, 2, 3});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 3), (Bytes{3, 2, 1}));
+}
+
+TEST(PcxDecode, ResolutionFieldsAreTakenAsTheyAre)
+{
+    Bytes b = PcxHeader(8, 3, 1, 1, 1);
+    Put16(b, 12, 0);
+    Put16(b, 14, 300);
+    Add(b, {1, 2, 3});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.HorizontalDpi(), 0);
+    EXPECT_EQ(image.VerticalDpi(), 300);
+    EXPECT_EQ(image.Header().biXPelsPerMeter, 3780);
+    EXPECT_EQ(image.Header().biYPelsPerMeter, 3780);
+}
+
+TEST(PcxPalettes, TwoHundredFiftySixColours)
+{
+    Bytes b = PcxHeader(8, 1, 3, 1, 4);
+    Add(b, {0, 1, 0xC1, 0xFF, 0});
+    b.push_back(12);
+    for (int i = 0; i < 256; ++i)
+        Add(b, {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 7});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 8u);
+    EXPECT_EQ(Row(image, 0, 3), (Bytes{0, 1, 0xFF}));
+    EXPECT_EQ(image.PixelColor(2, 0), (RasterColor{7, 0, 255}));
+    b[128 + 5] = 0x0A;
+    EXPECT_FALSE(Decode(image, b));
+    EXPECT_STREQ(image.ErrorText(), "bad color map signature");
+}
+
+TEST(PcxPalettes, OneBitPicturesAreBlackAndWhite)
+{
+    Bytes b = PcxHeader(1, 1, 10, 1, 2);
+    for (int i = 16; i < 64; ++i)
+        b[i] = 0x44;
+    Add(b, {0xA5, 0x80});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 1u);
+    EXPECT_EQ(Row(image, 0, 2), (Bytes{0xA5, 0x80}));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{255, 255, 255}));
+    EXPECT_EQ(image.PixelColor(1, 0), (RasterColor{0, 0, 0}));
+}
+
+TEST(PcxPalettes, PlanesOfOneBit)
+{
+    // 8 colours in 3 planes: only the lowest bit of each index is kept, with header entries 0 and 1.
+    Bytes b = PcxHeader(1, 3, 8, 1, 1);
+    Add(b, {0x0F, 0x33, 0x55});
+    for (int i = 0; i < 48; ++i)
+        b[16 + i] = static_cast<uint8_t>(i);
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 1u);
+    EXPECT_EQ(Row(image, 0, 1), (Bytes{0x0F}));
+    EXPECT_EQ(image.PixelColor(7, 0), (RasterColor{5, 4, 3}));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{2, 1, 0}));
+
+    // 16 colours in 4 planes: a 4-bit picture, bit i from plane i.
+    b = PcxHeader(1, 4, 4, 1, 1);
+    Add(b, {0x80, 0x40, 0x20, 0x10});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 4u);
+    EXPECT_EQ(Row(image, 0, 2), (Bytes{0x12, 0x48}));
+}
+
+TEST(PcxPalettes, PackedFourAndTwoBitLines)
+{
+    Bytes b = PcxHeader(4, 1, 3, 1, 2);
+    Add(b, {0x12, 0x3F});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 4u);
+    EXPECT_EQ(Row(image, 0, 2), (Bytes{0x12, 0x30}));
+    b = PcxHeader(2, 1, 5, 1, 2);
+    Add(b, {0x1B, 0x80});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 3), (Bytes{0x01, 0x23, 0x20}));
+}
+
+TEST(PcxFailures, EveryMessage)
+{
+    struct Case {
+        Bytes bytes;
+        const char* message;
+    };
+    Bytes notPcx = PcxHeader(8, 3, 1, 1, 1);
+    notPcx[0] = 11;
+    Bytes encoding = PcxHeader(8, 3, 1, 1, 1);
+    encoding[2] = 0;
+    Bytes planes = PcxHeader(8, 5, 1, 1, 1);
+    Bytes corrupted = PcxHeader(8, 3, 2, 2, 2);
+    Add(corrupted, {1, 2, 3});
+    Bytes repeat = PcxHeader(8, 3, 1, 1, 1);
+    Add(repeat, {0xC4, 1});
+    Bytes twoPlanes = PcxHeader(8, 2, 1, 1, 1);
+    Add(twoPlanes, {1, 2});
+    Bytes fourBitPlanes = PcxHeader(4, 3, 1, 1, 1);
+    Add(fourBitPlanes, {1, 2, 3});
+    Bytes backwards = PcxHeader(8, 3, 1, 1, 1);
+    Put16(backwards, 4, 5);
+    Put16(backwards, 8, 4);
+    Bytes inverted = PcxHeader(8, 3, 1, 1, 1);
+    Put16(inverted, 4, 9);
+    const char* planesText = "PCX_PlanesToPixels: more than 4 planes or more than 1 bit per pixel";
+    for (const Case& c : {Case{Bytes(127, 10), "Can't read PCX image"}, Case{notPcx, "Error: Not a PCX file"},
+                          Case{encoding, "PCX file has unknown encoding scheme"},
+                          Case{planes, "Can't handle image with more than 4 planes"},
+                          Case{corrupted, "corrupted PCX"}, Case{repeat, "repeat count spans end of image"},
+                          Case{twoPlanes, planesText}, Case{fourBitPlanes, planesText},
+                          Case{backwards, "RasterImage::Create : width and height must be greater than zero"},
+                          Case{inverted, "RASTER_MAX_MEMORY exceeded"}}) {
+        RasterImage image;
+        EXPECT_FALSE(Decode(image, c.bytes));
+        EXPECT_STREQ(image.ErrorText(), c.message);
+    }
+    PcxCodec codec(FormatPcx);
+    EXPECT_FALSE(codec.Decode(nullptr));
+    EXPECT_STREQ(codec.ErrorText(), "");
+}
+
+TEST(PcxFailures, ShortBytesPerLineStaysInsideTheLine)
+{
+    // Five pixels wide, one byte per plane line: pixels beyond take neighbouring bytes, safely.
+    Bytes b = PcxHeader(8, 3, 5, 2, 1);
+    Add(b, {1, 2, 3, 4, 5, 6});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.PixelColor(0, 1), (RasterColor{3, 2, 1}));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{6, 5, 4}));
+    b = PcxHeader(1, 1, 20, 1, 1);
+    Add(b, {0xA5});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 3), (Bytes{0xA5, 0, 0}));
+}
+
+TEST(PcxLineConverters, UnpackAndPlanes)
+{
+    uint8_t out[16] = {};
+    const uint8_t line[2] = {0xB4, 0x01};
+    EXPECT_FALSE(PCX_UnpackPixels(out, line, 2, 2, 8));
+    ASSERT_TRUE(PCX_UnpackPixels(out, line, 2, 1, 2));
+    EXPECT_EQ(Bytes(out, out + 8), (Bytes{2, 3, 1, 0, 0, 0, 0, 1}));
+    ASSERT_TRUE(PCX_UnpackPixels(out, line, 1, 1, 1));
+    EXPECT_EQ(Bytes(out, out + 8), (Bytes{1, 0, 1, 1, 0, 1, 0, 0}));
+
+    const uint8_t planes[3] = {0xF0, 0xCC, 0xAA};
+    EXPECT_FALSE(PCX_PlanesToPixels(out, planes, 1, 5, 1));
+    EXPECT_FALSE(PCX_PlanesToPixels(out, planes, 1, 3, 2));
+    ASSERT_TRUE(PCX_PlanesToPixels(out, planes, 1, 3, 1));
+    EXPECT_EQ(Bytes(out, out + 8), (Bytes{7, 3, 5, 1, 6, 2, 4, 0}));
+}
+
+class FullStream : public MemoryStream {
+public:
+    explicit FullStream(int32_t bytes) : room(bytes) { OpenEmpty(); }
+    uint32_t WriteBlock(const void* source, uint32_t itemSize, uint32_t itemCount) override
+    {
+        if (int64_t{itemSize} * itemCount > room)
+            return 0;
+        room -= static_cast<int32_t>(itemSize * itemCount);
+        return MemoryStream::WriteBlock(source, itemSize, itemCount);
+    }
+
+private:
+    int32_t room;
+};
+
+TEST(PcxEncode, FailedWritesAreReported)
+{
+    RasterImage image;
+    ASSERT_NE(image.Create(4, 4, 24, FormatBmp), nullptr);
+    FullStream none(10);
+    EXPECT_FALSE(image.Encode(&none, FormatPcx));
+    EXPECT_STREQ(image.ErrorText(), "cannot write PCX header");
+    FullStream headerOnly(128);
+    EXPECT_FALSE(image.Encode(&headerOnly, FormatPcx));
+    EXPECT_STREQ(image.ErrorText(), "cannot write PCX data");
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include "codec_builders.h"
+#include "memory_stream.h"
+#include "tga_codec.h"
+
+using namespace codectest;
+
+namespace {
+
+bool Decode(RasterImage& image, const Bytes& bytes)
+{
+    return DecodeBytes(image, bytes, FormatTga);
+}
+
+// 2 x 2, file rows: (1,2,3)(4,5,6) then (7,8,9)(10,11,12).
+Bytes TwoByTwo(uint8_t descriptor)
+{
+    Bytes b = TgaHeader(2, 2, 2, 24, descriptor);
+    for (uint8_t i = 1; i <= 12; ++i)
+        b.push_back(i);
+    return b;
+}
+
+TEST(TgaRows, BottomFirstTopFirstAndMirrored)
+{
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, TwoByTwo(0)));
+    EXPECT_EQ(image.FormatId(), FormatTga);
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    ASSERT_TRUE(Decode(image, TwoByTwo(0x20)));
+    EXPECT_EQ(Row(image, 1, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{7, 8, 9, 10, 11, 12}));
+    ASSERT_TRUE(Decode(image, TwoByTwo(0x10 | 0x0F)));  // other descriptor bits are ignored
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{4, 5, 6, 1, 2, 3}));
+    EXPECT_EQ(Row(image, 1, 6), (Bytes{10, 11, 12, 7, 8, 9}));
+}
+
+TEST(TgaRows, TheIdFieldIsSkipped)
+{
+    Bytes b = TgaHeader(2, 1, 1, 24, 0, 0, 3);
+    Add(b, {'a', 'b', 'c', 0x10, 0x20, 0x30});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{0x10, 0x20, 0x30}));
+}
+
+TEST(TgaDepths, SixteenAndThirtyTwoBitPixels)
+{
+    Bytes b = TgaHeader(2, 3, 1, 16);
+    for (uint32_t w : {0x7C00u, 0x83E0u, 0x001Fu})
+        Add16(b, w);
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 24u);
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{0, 0, 0xF8}));
+    EXPECT_EQ(image.PixelColor(1, 0), (RasterColor{0, 0xF8, 0}));  // bit 15 ignored
+    EXPECT_EQ(image.PixelColor(2, 0), (RasterColor{0xF8, 0, 0}));
+    b = TgaHeader(2, 2, 1, 32);
+    Add(b, {1, 2, 3, 0xFF, 4, 5, 6, 0x80});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    b = TgaHeader(2, 1, 1, 15);
+    Add16(b, 0x7FFF);
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{0xF8, 0xF8, 0xF8}));
+}
+
+TEST(TgaPalettes, ColourMapsAndTheGrayRamp)
+{
+    Bytes b = TgaHeader(1, 2, 1, 8, 0, 2);
+    Add(b, {10, 20, 30, 40, 50, 60});  // blue, green, red
+    Add(b, {1, 0});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 8u);
+    EXPECT_EQ(image.PaletteEntries(), 256u);
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{40, 50, 60}));
+    EXPECT_EQ(image.PixelColor(1, 0), (RasterColor{10, 20, 30}));
+    for (uint32_t i = 2; i < 256; ++i)
+        ASSERT_EQ(image.DibBlock()[40 + 4 * i], 0);
+
+    // Gray pictures get the ramp, whatever colour map the file has.
+    b[2] = 3;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{1, 1, 1}));
+    EXPECT_EQ(image.DibBlock()[40 + 4 * 200 + 1], 200);
+
+    // A colour map on a true-colour picture is read past and not stored.
+    b = TgaHeader(2, 1, 1, 24, 0, 1);
+    Add(b, {9, 9, 9, 7, 8, 9});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{7, 8, 9}));
+}
+
+TEST(TgaRunLength, RunPacketsCarryOnIntoTheNextRow)
+{
+    Bytes b = TgaHeader(10, 3, 2, 24);
+    Add(b, {0x84, 1, 2, 3, 0x00, 7, 8, 9});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 9), (Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3}));
+    EXPECT_EQ(Row(image, 1, 9), (Bytes{1, 2, 3, 1, 2, 3, 7, 8, 9}));
+}
+
+TEST(TgaRunLength, RawPacketsCarryOnIntoTheNextRow)
+{
+    Bytes b = TgaHeader(9, 4, 2, 8, 0x20);
+    Add(b, {0x05, 1, 2, 3, 4, 5, 6, 0x81, 9});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 1, 4), (Bytes{1, 2, 3, 4}));  // top row first
+    EXPECT_EQ(Row(image, 0, 4), (Bytes{5, 6, 9, 9}));
+}
+
+TEST(TgaRunLength, ARunCanCrossSeveralRows)
+{
+    Bytes b = TgaHeader(11, 2, 3, 8);
+    Add(b, {0x85, 0x40});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    for (uint32_t y = 0; y < 3; ++y)
+        EXPECT_EQ(Row(image, y, 2), (Bytes{0x40, 0x40}));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{0x40, 0x40, 0x40}));
+}
+
+TEST(TgaRunLength, SixteenAndThirtyTwoBitPackets)
+{
+    Bytes b = TgaHeader(10, 3, 1, 16, 0x10);
+    Add(b, {0x81});
+    Add16(b, 0x7C00);
+    Add(b, {0x00});
+    Add16(b, 0x001F);
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{0xF8, 0, 0}));  // mirrored
+    EXPECT_EQ(image.PixelColor(2, 0), (RasterColor{0, 0, 0xF8}));
+    b = TgaHeader(10, 2, 1, 32);
+    Add(b, {0x01, 1, 2, 3, 4, 5, 6, 7, 8});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{1, 2, 3, 5, 6, 7}));
+}
+
+TEST(TgaHeaders, RefusedHeaders)
+{
+    struct Case {
+        Bytes bytes;
+        const char* message;
+    };
+    Bytes longMap = TgaHeader(1, 1, 1, 8, 0, 257);
+    Bytes noWidth = TgaHeader(2, 0, 1, 24);
+    Bytes badDepth = TgaHeader(2, 1, 1, 12);
+    Bytes noDepth = TgaHeader(2, 1, 1, 0);
+    for (const Case& c : {Case{Bytes(17, 2), "Not a TGA"}, Case{TgaHeader(0, 1, 1, 24), "Unknown TGA image type"},
+                          Case{TgaHeader(32, 1, 1, 24), "Unknown TGA image type"},
+                          Case{longMap, "bad TGA header"}, Case{noWidth, "bad TGA header"},
+                          Case{badDepth, "bad TGA header"}, Case{noDepth, "bad TGA header"},
+                          Case{TgaHeader(2, 1, 1, 24), "corrupted TGA"}}) {
+        RasterImage image;
+        EXPECT_FALSE(Decode(image, c.bytes));
+        EXPECT_STREQ(image.ErrorText(), c.message);
+    }
+    TgaCodec codec(FormatTga);
+    EXPECT_FALSE(codec.Decode(nullptr));
+    EXPECT_STREQ(codec.ErrorText(), "");
+}
+
+TEST(TgaHeaders, CreateFailureHasItsOwnMessage)
+{
+    // 65535 x 65535 at 24 bits is far over the memory cap.
+    RasterImage image;
+    EXPECT_FALSE(Decode(image, TgaHeader(2, 65535, 65535, 24)));
+    EXPECT_STREQ(image.ErrorText(), "TGA Create failed");
+}
+
+TEST(TgaShortFiles, EndsAreNoticedAtTheStartOfARow)
+{
+    Bytes b = TgaHeader(2, 2, 3, 24);
+    Add(b, Bytes(6, 1));
+    Add(b, {2, 2});  // the file ends inside row 1
+    RasterImage image;
+    EXPECT_FALSE(Decode(image, b));
+    EXPECT_STREQ(image.ErrorText(), "corrupted TGA");
+    b = TgaHeader(2, 2, 3, 24);
+    Add(b, Bytes(12, 1));
+    Add(b, {2, 2, 2});  // the last row is short: still decodes
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 2, 6), (Bytes{2, 2, 2, 0, 0, 0}));
+    // A run packet carried from the last full row re-reads a value that is there.
+    Bytes rle = TgaHeader(10, 1, 2, 24);
+    Add(rle, {0x81, 5, 6, 7});
+    ASSERT_TRUE(Decode(image, rle));
+    EXPECT_EQ(Row(image, 1, 3), (Bytes{5, 6, 7}));
+    rle = TgaHeader(10, 1, 2, 24);
+    Add(rle, {0x00, 5, 6, 7});
+    EXPECT_FALSE(Decode(image, rle));
+    EXPECT_STREQ(image.ErrorText(), "corrupted TGA");
+}
+
+TEST(TgaEncode, HeaderAndRowsAsWritten)
+{
+    RasterImage image;
+    ASSERT_NE(image.Create(3, 2, 24, FormatBmp), nullptr);
+    for (uint32_t y = 0; y < 2; ++y)
+        for (uint32_t x = 0; x < 3; ++x)
+            image.SetPixelColor(x, y, static_cast<uint8_t>(y), static_cast<uint8_t>(x), 0xAB);
+    bool ok = false;
+    const Bytes out = EncodeBytes(image, FormatTga, &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(out.size(), 36u);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 18),
+              (Bytes{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 0x18, 0}));
+    EXPECT_EQ(Bytes(out.begin() + 18, out.begin() + 27), (Bytes{0xAB, 0, 0, 0xAB, 1, 0, 0xAB, 2, 0}));
+    EXPECT_EQ(Bytes(out.begin() + 27, out.end()), (Bytes{0xAB, 0, 1, 0xAB, 1, 1, 0xAB, 2, 1}));
+}
+
+TEST(TgaEncode, RoundTripsAtOddAndEvenWidths)
+{
+    for (uint32_t width : {1u, 2u, 5u, 8u, 257u}) {
+        SCOPED_TRACE(width);
+        RasterImage image;
+        ASSERT_NE(image.Create(width, 3, 24, FormatBmp), nullptr);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+                image.SetPixelColor(x, y, static_cast<uint8_t>(x * 7 + y), static_cast<uint8_t>(x ^ y), 0xC0);
+        RasterImage back;
+        ASSERT_TRUE(DecodeBytes(back, EncodeBytes(image, FormatTga), FormatTga));
+        ASSERT_EQ(back.Width(), width);
+        for (uint32_t y = 0; y < 3; ++y)
+            EXPECT_EQ(Row(back, y, width * 3), Row(image, y, width * 3));
+    }
+}
+
+TEST(TgaEncode, PalettePicturesAreWrittenInColour)
+{
+    RasterImage image;
+    ASSERT_NE(image.Create(2, 1, 8, FormatBmp), nullptr);
+    image.SetPaletteEntry(3, 0x30, 0x20, 0x10);
+    image.SetPixelIndex(1, 0, 3);
+    const Bytes out = EncodeBytes(image, FormatTga);
+    ASSERT_EQ(out.size(), 18u + 6u);
+    EXPECT_EQ(out[16], 24);
+    EXPECT_EQ(Bytes(out.begin() + 18, out.end()), (Bytes{0, 0, 0, 0x10, 0x20, 0x30}));
+}
+
+// A stream that accepts a fixed number of bytes, like a full disk.
+class FullStream : public MemoryStream {
+public:
+    explicit FullStream(int32_t bytes) : room(bytes) { OpenEmpty(); }
+    uint32_t WriteBlock(const void* source, uint32_t itemSize, uint32_t itemCount) override
+    {
+        if (int64_t{itemSize} * itemCount > room)
+            return 0;
+        room -= static_cast<int32_t>(itemSize * itemCount);
+        return MemoryStream::WriteBlock(source, itemSize, itemCount);
+    }
+
+private:
+    int32_t room;
+};
+
+TEST(TgaEncode, AFailedWriteIsReported)
+{
+    RasterImage image;
+    ASSERT_NE(image.Create(4, 4, 24, FormatBmp), nullptr);
+    FullStream full(40);
+    EXPECT_FALSE(image.Encode(&full, FormatTga));
+    EXPECT_STREQ(image.ErrorText(), "cannot write TGA file");
+}
+
+}  // namespace

@@ -17,6 +17,8 @@ constexpr int DefaultFontPixels = 16;
 // spend its time on glyphs no picture can hold.
 constexpr int MaxFontPixels = 16384;
 constexpr int DefaultWeight = 400;
+constexpr double ScreenDpi = 96.0;
+constexpr double PointsPerInch = 72.0;
 constexpr int TextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs | Qt::TextSingleLine;
 
 QString FromText(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
@@ -70,6 +72,27 @@ bool QtFontEngine::ToQFont(const LOGFONT& font, QFont& result)
     }
     result = f;
     return true;
+}
+
+LOGFONT QtFontEngine::FromQFont(const QFont& font)
+{
+    LOGFONT result;
+    int pixels = font.pixelSize();
+    if (pixels <= 0)
+        pixels = int(font.pointSizeF() * ScreenDpi / PointsPerInch + 0.5);
+    result.height = pixels > 0 ? -std::min(pixels, MaxFontPixels) : 0;
+    result.weight = int32_t(font.weight());
+    result.italic = font.italic() ? 1 : 0;
+    result.underline = font.underline() ? 1 : 0;
+    result.strikeOut = font.strikeOut() ? 1 : 0;
+    const QByteArray face = font.family().toUtf8();
+    // Keep room for the terminator and never end inside a multi-byte character.
+    qsizetype length = std::min<qsizetype>(face.size(), qsizetype(sizeof result.faceName) - 1);
+    while (length > 0 && length < face.size() && (static_cast<unsigned char>(face[length]) & 0xC0) == 0x80)
+        --length;
+    std::memset(result.faceName, 0, sizeof result.faceName);
+    std::memcpy(result.faceName, face.constData(), size_t(length));
+    return result;
 }
 
 bool QtFontEngine::MakeFont(const LOGFONT& font)

@@ -14,6 +14,9 @@ public:
 
     // The Qt font a description maps to; false without a QGuiApplication or for an absurd size.
     static bool ToQFont(const LOGFONT& font, QFont& result);
+    // The description of a font the font chooser returned; its size becomes a character height
+    // in pixels (points at 96 dpi).
+    static LOGFONT FromQFont(const QFont& font);
 
 private:
     QFont current;

@@ -163,18 +163,24 @@ TEST_F(TextRenderTest, FailuresShowTheirMessages)
     EXPECT_EQ(prompts.shown.size(), 2u);
 }
 
+// Fonts need a GUI application; the first test that needs one makes it (offscreen under ctest).
+bool EnsureGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    static int argc = 1;
+    static char name[] = "sources_tests";
+    static char* argv[] = {name, nullptr};
+    new QGuiApplication(argc, argv);
+    return true;
+}
+
 // One rendering through the real font engine: the picture has the shape the line walk gives
 // and the glyphs land inside it, offset by X.
 TEST(QtFontEngineTest, RendersTextIntoTheSlot)
 {
-    if (QCoreApplication::instance() && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (!EnsureGuiApplication())
         GTEST_SKIP() << "another test made a non-GUI application";
-    static int argc = 1;
-    static char name[] = "sources_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-        ? nullptr : new QGuiApplication(argc, argv);
-    (void)app;
 
     QtFontEngine fonts;
     LOGFONT font;
@@ -214,12 +220,35 @@ TEST(QtFontEngineTest, RendersTextIntoTheSlot)
     // Antialiasing is off: nothing but the two colours appeared above.
 }
 
-TEST(QtFontEngineTest, RefusesWithoutAGuiApplicationOrForAnAbsurdSize)
+TEST(QtFontEngineTest, DescriptionsRoundTripAndAbsurdSizesAreRefused)
 {
-    QFont f;
+    if (!EnsureGuiApplication())
+        GTEST_SKIP() << "another test made a non-GUI application";
     LOGFONT font;
+    font.height = -40;
+    font.weight = 700;
+    font.italic = 1;
+    font.strikeOut = 1;
+    std::strcpy(font.faceName, "DejaVu Serif");
+    QFont q;
+    ASSERT_TRUE(QtFontEngine::ToQFont(font, q));
+    EXPECT_EQ(q.pixelSize(), 40);
+    const LOGFONT back = QtFontEngine::FromQFont(q);
+    EXPECT_EQ(back.height, -40);
+    EXPECT_EQ(back.weight, 700);
+    EXPECT_EQ(back.italic, 1);
+    EXPECT_EQ(back.underline, 0);
+    EXPECT_EQ(back.strikeOut, 1);
+    EXPECT_STREQ(back.faceName, "DejaVu Serif");
+    // A chooser's point size becomes pixels at 96 dpi.
+    QFont points("DejaVu Sans");
+    points.setPointSize(12);
+    EXPECT_EQ(QtFontEngine::FromQFont(points).height, -16);
+
     font.height = -100000;
-    EXPECT_FALSE(QtFontEngine::ToQFont(font, f));
+    EXPECT_FALSE(QtFontEngine::ToQFont(font, q));
+    QtFontEngine engine;
+    EXPECT_FALSE(engine.MakeFont(font));
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-// Placeholder until the main frame lands: the desktop program's entry point.
+// The desktop program: brindor [image file]
 #include <QApplication>
-#include <QMainWindow>
+
+#include "cbrindorapp.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Brindor");
-    window.resize(1024, 768);
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    CbrindorApp app;
+    if (!app.InitInstance(QApplication::arguments()))
+        return 1;
+    return QApplication::exec();
 }

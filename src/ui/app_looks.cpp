@@ -1,0 +1,110 @@
+#include "app_looks.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include "command_table.h"
+
+namespace {
+
+struct Scheme {
+    QColor window, base, button, text, highlight, bar1, bar2;
+};
+
+QPalette PaletteOf(const Scheme& s)
+{
+    QPalette p;
+    p.setColor(QPalette::Window, s.window);
+    p.setColor(QPalette::WindowText, s.text);
+    p.setColor(QPalette::Base, s.base);
+    p.setColor(QPalette::AlternateBase, s.window.lighter(106));
+    p.setColor(QPalette::Text, s.text);
+    p.setColor(QPalette::Button, s.button);
+    p.setColor(QPalette::ButtonText, s.text);
+    p.setColor(QPalette::Highlight, s.highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, QColor(255, 255, 225));
+    p.setColor(QPalette::ToolTipText, Qt::black);
+    p.setColor(QPalette::PlaceholderText, s.text.lighter(160));
+    p.setColor(QPalette::Disabled, QPalette::Text, s.text.value() > 128 ? s.text.darker(180)
+                                                                        : QColor(150, 150, 150));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, p.color(QPalette::Disabled, QPalette::Text));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, p.color(QPalette::Disabled, QPalette::Text));
+    return p;
+}
+
+QString SheetOf(const Scheme& s)
+{
+    return QString("QMenuBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, "
+                   "stop:1 %2); color: %3; }"
+                   "QMenuBar::item { background: transparent; padding: 3px 8px; }"
+                   "QMenuBar::item:selected { background: %4; color: white; border-radius: 2px; }"
+                   "QDockWidget::title { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+                   "stop:0 %1, stop:1 %2); padding: 4px; }"
+                   "QStatusBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, "
+                   "stop:1 %2); color: %3; }")
+        .arg(s.bar1.name(), s.bar2.name(), s.text.name(), s.highlight.name());
+}
+
+Scheme SchemeFor(int id)
+{
+    switch (id) {
+    case cmd::LookOfficeXP:
+        return {{246, 245, 242}, {255, 255, 255}, {238, 237, 233}, {0, 0, 0}, {49, 106, 197},
+                {252, 252, 250}, {232, 230, 224}};
+    case cmd::LookWindowsXP:
+        return {{236, 233, 216}, {255, 255, 255}, {241, 239, 226}, {0, 0, 0}, {49, 106, 197},
+                {245, 243, 232}, {222, 218, 196}};
+    case cmd::LookOffice2003:
+        return {{221, 232, 248}, {255, 255, 255}, {234, 241, 252}, {0, 0, 0}, {230, 139, 44},
+                {227, 239, 255}, {158, 190, 235}};
+    case cmd::LookVS2005:
+        return {{238, 238, 229}, {255, 255, 255}, {245, 245, 238}, {0, 0, 0}, {193, 210, 238},
+                {250, 250, 246}, {214, 214, 200}};
+    case cmd::LookBlack:
+        return {{58, 58, 62}, {40, 40, 44}, {72, 72, 78}, {236, 236, 236}, {232, 163, 58},
+                {88, 88, 94}, {34, 34, 38}};
+    case cmd::LookSilver:
+        return {{228, 230, 234}, {255, 255, 255}, {238, 240, 243}, {0, 0, 0}, {125, 138, 158},
+                {246, 247, 249}, {200, 204, 212}};
+    case cmd::LookAqua:
+        return {{212, 238, 240}, {255, 255, 255}, {226, 245, 246}, {0, 0, 0}, {42, 162, 175},
+                {232, 250, 251}, {160, 214, 220}};
+    case cmd::LookBlue:
+    default:
+        return {{213, 228, 246}, {255, 255, 255}, {227, 238, 251}, {0, 0, 0}, {61, 123, 200},
+                {227, 239, 255}, {175, 205, 240}};
+    }
+}
+
+}  // namespace
+
+AppLook LookFor(int id)
+{
+    AppLook look;
+    look.id = IsLookId(id) ? id : cmd::LookBlue;
+    if (look.id == cmd::Look2000) {
+        look.styleName = "Windows";
+        look.palette = QPalette(QColor(212, 208, 200));
+        return look;
+    }
+    const Scheme s = SchemeFor(look.id);
+    look.styleName = "Fusion";
+    look.palette = PaletteOf(s);
+    look.styleSheet = SheetOf(s);
+    look.smartDocking = look.id >= cmd::LookOffice2003;
+    return look;
+}
+
+void ApplyLook(int id)
+{
+    const AppLook look = LookFor(id);
+    auto* app = qobject_cast<QApplication*>(QApplication::instance());
+    if (!app)
+        return;
+    if (QStyle* style = QStyleFactory::create(look.styleName))
+        QApplication::setStyle(style);
+    QApplication::setPalette(look.palette);
+    app->setStyleSheet(look.styleSheet);
+}

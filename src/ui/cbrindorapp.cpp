@@ -1,0 +1,104 @@
+#include "cbrindorapp.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QTimer>
+
+#include "cbrindordoc.h"
+#include "cbrindorview.h"
+#include "cmainframe.h"
+
+CbrindorApp::CbrindorApp() = default;
+
+CbrindorApp::~CbrindorApp()
+{
+    frame.reset();
+    doc.reset();
+}
+
+void CbrindorApp::SetUpSettingsStore()
+{
+    QCoreApplication::setOrganizationName(QtSettingsStore::Organisation);
+    QCoreApplication::setApplicationName(QtSettingsStore::Application);
+}
+
+bool CbrindorApp::InitInstance(const QStringList& arguments)
+{
+    SetUpSettingsStore();
+    QApplication::setApplicationDisplayName("Brindor");
+
+    doc = std::make_unique<CbrindorDoc>();
+    doc->SetPrompts(&prompts);
+    doc->SetSettings(&settings);
+    doc->SetFileDialogs(&fileDialogs);
+    frame = std::make_unique<CMainFrame>(*doc, settings);
+    if (!frame->Create())
+        return false;
+    fileDialogs.SetParent(frame.get());
+    doc->SetListener(frame.get());
+    doc->SetSlotChooser(frame.get());
+    frame->View()->GetEngine().SetPrompts(&prompts);
+
+    // An image named on the command line becomes source 1 and counts as loaded, so the count
+    // starts from zero before the command line is carried out, not after.
+    doc->sourceCount = 0;
+    const QStringList files = arguments.mid(1);
+    if (files.isEmpty() || files.first().isEmpty()) {
+        frame->View()->OnInitialUpdate();
+    } else {
+        // The view needs its final client size before the canvas is centred in it.
+        frame->show();
+        QCoreApplication::processEvents();
+        // The open-file route re-initialises the view itself.
+        if (!doc->OpenDocument(files.first().toStdString()))
+            return false;
+    }
+    frame->show();
+    frame->repaint();
+    frame->UpdateCommandUI();
+    WatchIdle();
+    return true;
+}
+
+bool CbrindorApp::IdleWorkPending() const
+{
+    return frame && frame->View()->GetEngine().quickPreview;
+}
+
+bool CbrindorApp::OnIdle(int count)
+{
+    if (count == 1)
+        return true;
+    if (count != 2)
+        return false;
+    Engine& engine = frame->View()->GetEngine();
+    if (engine.quickPreview && doc->SourceCount() == 2) {
+        engine.quickPreview = false;
+        engine.PlaceSource(1);
+        engine.PlaceSource(2);
+        engine.ComposeTarget();
+    }
+    return false;
+}
+
+void CbrindorApp::WatchIdle()
+{
+    // When the event loop is about to wait and a quick preview is pending, a zero-interval
+    // timer finishes it at full quality.
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return;
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+        if (!idleQueued && IdleWorkPending()) {
+            idleQueued = true;
+            QTimer::singleShot(0, this, &CbrindorApp::RunIdle);
+        }
+    });
+}
+
+void CbrindorApp::RunIdle()
+{
+    idleQueued = false;
+    for (int count = 0; OnIdle(count); ++count) {
+    }
+}

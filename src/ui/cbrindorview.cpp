@@ -1,0 +1,346 @@
+#include "cbrindorview.h"
+
+#include <QKeyEvent>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "cbrindordoc.h"
+#include "cmainframe.h"
+#include "command_table.h"
+#include "cpropertieswnd.h"
+#include "flying_tips.h"
+#include "ports.h"
+#include "start_button.h"
+#include "wnd_status_bar.h"
+
+namespace {
+
+constexpr int DefaultCanvasWidth = 1024;
+constexpr int DefaultCanvasHeight = 768;
+
+// The view's default scroll steps: a line is a hundredth of the scrollable size.
+int LineStep(int total) { return std::max(1, total / 100); }
+
+}  // namespace
+
+CbrindorView::CbrindorView(CbrindorDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), doc(document), engine(std::make_unique<Engine>(document))
+{
+    setObjectName("CbrindorView");
+    engine->SetListener(this);
+    doc.SetEngine(engine.get());
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int p) { OnScrollBar(Qt::Horizontal, p); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int p) { OnScrollBar(Qt::Vertical, p); });
+}
+
+CbrindorView::~CbrindorView()
+{
+    if (doc.GetEngine() == engine.get())
+        doc.SetEngine(nullptr);
+}
+
+bool CbrindorView::TwoSources() const { return doc.SourceCount() == 2; }
+int CbrindorView::ClientWidth() const { return viewport()->width(); }
+int CbrindorView::ClientHeight() const { return viewport()->height(); }
+
+void CbrindorView::RecomputeAll()
+{
+    engine->RecomputeAll();
+}
+
+void CbrindorView::OnInitialUpdate()
+{
+    CreateStartButtons();
+    if (TwoSources()) {
+        RemoveStartButtons();
+        engine->UpdateSourceGeometry(1);
+        engine->UpdateSourceGeometry(2);
+        engine->PlaceSource(1);
+        engine->PlaceSource(2);
+        engine->ComposeTarget();
+    }
+    if (statusBar) {
+        statusBar->StartTimer();
+        statusBar->PaintSourcePanes(-1);
+    }
+    if (TwoSources()) {
+        int w = DefaultCanvasWidth, h = DefaultCanvasHeight;
+        if (settings) {
+            w = settings->ReadInt("Configure", "canvas_width", DefaultCanvasWidth);
+            h = settings->ReadInt("Configure", "canvas_height", DefaultCanvasHeight);
+        }
+        // A store edited by hand must not push the canvas past its buffers.
+        w = std::clamp(w, 1, MaxCanvasWidth);
+        h = std::clamp(h, 1, MaxCanvasHeight);
+        PlaceCanvasRect(w, h);
+        SetScrollSizes(w, h);
+        RecomputeAll();
+        viewport()->repaint();
+    } else {
+        engine->canvasRect = CanvasRect{0, 0, ClientWidth(), ClientHeight()};
+        SetScrollSizes(doc.viewExtent.width, doc.viewExtent.height);
+        viewport()->update();
+    }
+}
+
+void CbrindorView::PlaceCanvasRect(int w, int h)
+{
+    engine->canvasRect = view_geometry::PlaceCanvasRect(ClientWidth(), ClientHeight(), w, h);
+}
+
+void CbrindorView::SetScrollSizes(int w, int h)
+{
+    scrollSize = QSize(w, h);
+    UpdateScrollBars();
+}
+
+void CbrindorView::UpdateScrollBars()
+{
+    const bool was = adjustingScroll;
+    adjustingScroll = true;
+    QScrollBar* hb = horizontalScrollBar();
+    QScrollBar* vb = verticalScrollBar();
+    hb->setRange(0, view_geometry::ScrollMaximum(scrollSize.width(), ClientWidth()));
+    hb->setPageStep(std::max(1, ClientWidth()));
+    hb->setSingleStep(LineStep(scrollSize.width()));
+    vb->setRange(0, view_geometry::ScrollMaximum(scrollSize.height(), ClientHeight()));
+    vb->setPageStep(std::max(1, ClientHeight()));
+    vb->setSingleStep(LineStep(scrollSize.height()));
+    adjustingScroll = was;
+}
+
+void CbrindorView::ScrollToPosition(int x, int y)
+{
+    const bool was = adjustingScroll;
+    adjustingScroll = true;
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
+    adjustingScroll = was;
+}
+
+void CbrindorView::EnterTargetScroll()
+{
+    mode = ScrollMode::Target;
+    const CanvasRect& c = engine->canvasRect;
+    SetScrollSizes(c.Width(), c.Height());
+    ScrollToPosition(0, 0);
+    targetScrollX = horizontalScrollBar()->value();
+    targetScrollY = verticalScrollBar()->value();
+    viewport()->update();
+}
+
+void CbrindorView::EnterSourceScroll(SourceIndex s)
+{
+    mode = s == 1 ? ScrollMode::Source1 : ScrollMode::Source2;
+    scrollSource = s;
+    engine->UpdateSourceGeometry(s);
+    const CanvasRect& c = engine->canvasRect;
+    const SourcePlacement& p = engine->placement[s - 1];
+    const auto extent = view_geometry::SourceScrollExtent(
+        p, engine->settings.horizontalScale[s - 1], engine->settings.verticalScale[s - 1],
+        ClientWidth(), ClientHeight(), c.Width(), c.Height());
+    SetScrollSizes(extent.width, extent.height);
+    ScrollToPosition(p.offsetX + c.Width(), p.offsetY + c.Height());
+    viewport()->repaint();
+}
+
+void CbrindorView::OnScrollBar(Qt::Orientation orientation, int position)
+{
+    if (adjustingScroll)
+        return;
+    const bool horizontal = orientation == Qt::Horizontal;
+    if (mode == ScrollMode::Target) {
+        (horizontal ? targetScrollX : targetScrollY) = position;
+        viewport()->update();
+        return;
+    }
+    const SourceIndex s = scrollSource;
+    SourcePlacement& p = engine->placement[s - 1];
+    if (horizontal)
+        p.offsetX = position - engine->canvasRect.Width();
+    else
+        p.offsetY = position - engine->canvasRect.Height();
+    engine->PlaceSource(s);
+    engine->ComposeTarget();
+}
+
+void CbrindorView::scrollContentsBy(int, int)
+{
+    // Every paint draws the whole client area, so nothing is moved here.
+    viewport()->update();
+}
+
+void CbrindorView::resizeEvent(QResizeEvent* event)
+{
+    if (TwoSources()) {
+        const CanvasRect c = engine->canvasRect;
+        if (mode == ScrollMode::Target)
+            SetScrollSizes(c.Width(), c.Height());
+        else
+            EnterSourceScroll(scrollSource);
+        PlaceCanvasRect(c.Width(), c.Height());
+        targetScrollX = targetScrollY = 0;
+        if (mode == ScrollMode::Target)
+            ScrollToPosition(0, 0);
+    } else {
+        UpdateScrollBars();
+    }
+    engine->zone.valid = false;
+    QAbstractScrollArea::resizeEvent(event);
+}
+
+void CbrindorView::PresentTarget()
+{
+    displayedSource = -1;
+    viewport()->update();
+}
+
+void CbrindorView::ShowSourceAlone(int s)
+{
+    if (!TwoSources())
+        return;
+    if (s != 1 && s != 2) {
+        PresentTarget();
+        return;
+    }
+    displayedSource = s;
+    viewport()->update();
+}
+
+void CbrindorView::TargetChanged()
+{
+    PresentTarget();
+    if (pane && pane->Contents())
+        pane->Contents()->TargetChanged();
+    if (frame)
+        frame->UpdateCommandUI();
+}
+
+void CbrindorView::ScrollSourceRequested(SourceIndex s, bool selectEntry)
+{
+    EnterSourceScroll(s);
+    if (selectEntry)
+        SetSelector(s);
+}
+
+void CbrindorView::PropertyShown(PropertyId id, const std::string& text)
+{
+    if (pane && pane->Contents())
+        pane->Contents()->PropertyShown(id, text);
+}
+
+void CbrindorView::PropertyEnabled(PropertyId id, bool enabled)
+{
+    if (pane && pane->Contents())
+        pane->Contents()->PropertyEnabled(id, enabled);
+}
+
+void CbrindorView::MiddleImageChanged(SourceIndex s, int imageId)
+{
+    if (pane && pane->Contents())
+        pane->Contents()->MiddleImageChanged(s, imageId);
+}
+
+void CbrindorView::SetSelector(int entry)
+{
+    if (pane)
+        pane->SetScrollSelector(entry);
+}
+
+int CbrindorView::CommandForCharacter(QChar c)
+{
+    switch (c.unicode()) {
+    case 'b':
+        return cmd::ScrollTarget;
+    case '1':
+        return cmd::ScrollSource1;
+    case '2':
+        return cmd::ScrollSource2;
+    case ',':
+    case '<':
+        return cmd::BlendButton1;
+    case '.':
+    case '>':
+        return cmd::BlendButton2;
+    default:
+        return 0;
+    }
+}
+
+void CbrindorView::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const int id = text.size() == 1 ? CommandForCharacter(text.at(0)) : 0;
+    if (id == 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (pane)
+        pane->SendCommand(id);
+    event->accept();
+}
+
+void CbrindorView::CreateStartButtons()
+{
+    if (HasStartButtons())
+        return;
+    const struct {
+        int id;
+        int x;
+        StartButtonFace face;
+    } buttons[] = {{cmd::LoadImageButton, 100, StartButtonFace::LoadImage},
+                   {cmd::LoadTextButton, 200, StartButtonFace::LoadText},
+                   {cmd::Paste, 300, StartButtonFace::PasteImage}};
+    for (const auto& b : buttons) {
+        auto* button = new start_button(b.face, viewport());
+        button->setObjectName(QString("startButton%1").arg(b.id));
+        button->setProperty("commandId", b.id);
+        button->setGeometry(b.x, 90, StartButtonWidth, StartButtonHeight);
+        connect(button, &QPushButton::clicked, this, [this, id = b.id] {
+            if (id == cmd::LoadImageButton && frame)
+                frame->RunCommand(cmd::FileOpen);
+            else if (id == cmd::LoadTextButton)
+                OnOpenText();
+            else if (id == cmd::Paste)
+                OnPaste();
+        });
+        button->show();
+        startButtons.push_back(button);
+    }
+}
+
+void CbrindorView::RemoveStartButtons()
+{
+    for (QPushButton* b : startButtons)
+        b->deleteLater();
+    for (QPushButton* b : startButtons)
+        b->hide();
+    startButtons.clear();
+}
+
+QPushButton* CbrindorView::StartButton(int id) const
+{
+    for (QPushButton* b : startButtons)
+        if (b->property("commandId").toInt() == id)
+            return b;
+    return nullptr;
+}
+
+flying_tips* CbrindorView::OpenTip(const QRect& rect, const QString& text)
+{
+    if (tip)
+        return nullptr;
+    tip = std::make_unique<flying_tips>(viewport(), rect);
+    tip->ShowTipText(text);
+    return tip.get();
+}
+
+void CbrindorView::CloseTip() { tip.reset(); }

@@ -1,0 +1,171 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QPointer>
+
+#include "engine.h"
+#include "view_geometry.h"
+
+class CbrindorDoc;
+class CMainFrame;
+class CPropertiesWnd;
+class QPainter;
+class QPrinter;
+class QPushButton;
+class SettingsStore;
+class TextEntryRunner;
+class flying_tips;
+class wnd_status_bar;
+
+// What the scroll bars and the right mouse button move.
+enum class ScrollMode { Target, Source1, Source2 };
+
+// The target view: the composed target 1:1 on a hatched margin, or, while fewer than two
+// sources are loaded, a textured page with prompts and three start buttons. It owns the
+// engine (settings, placements, buffers) and turns mouse, keys and scroll bars into its work.
+class CbrindorView : public QAbstractScrollArea, public EngineListener {
+    Q_OBJECT
+public:
+    static constexpr int StartButtonWidth = 80, StartButtonHeight = 48;
+    static constexpr int TipId = 149;
+
+    CbrindorView(CbrindorDoc& doc, QWidget* parent = nullptr);
+    ~CbrindorView() override;
+
+    void SetFrame(CMainFrame* f) { frame = f; }
+    void SetPane(CPropertiesWnd* p) { pane = p; }
+    void SetStatusBar(wnd_status_bar* s) { statusBar = s; }
+    void SetSettings(SettingsStore* s) { settings = s; }
+
+    Engine& GetEngine() { return *engine; }
+    CbrindorDoc& GetDocument() { return doc; }
+
+    // The view's initialisation after the document was (re)opened.
+    void OnInitialUpdate();
+    void EnterTargetScroll();
+    void EnterSourceScroll(SourceIndex s);
+    void PresentTarget();
+    void ShowSourceAlone(int s);
+    void PlaceCanvasRect(int w, int h);
+    // The empty-state buttons, ids 133, 134 and 57637.
+    void CreateStartButtons();
+    void RemoveStartButtons();
+    bool HasStartButtons() const { return !startButtons.empty(); }
+    QPushButton* StartButton(int id) const;
+
+    // Commands handled here.
+    void OnCopy();
+    void OnPaste();
+    void OnOpenText();
+    void OnOpenBlank();
+    void OnBaseColour();
+    void OnTargetSize();
+    void OnRotate();
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPrintSetup();
+    // Draws the target for a printer or the preview, fitted to the page width; the rectangle used.
+    QRect PrintTarget(QPainter& painter, int pageWidth, int logicalDpiX, int logicalDpiY);
+    QPrinter& Printer();
+    // Prints the target on one page of `printer`; the rectangle it took.
+    QRect PrintOn(QPrinter& printer);
+    // The text dialog that "Open text" and "Load text" run.
+    void SetTextEntryRunner(TextEntryRunner* r) { textEntryRunner = r; }
+
+    // The colour chooser of the base colour command; tests replace it. Invalid means cancelled.
+    std::function<QColor()> chooseColour;
+    // The target size dialog; true for OK (the dialog has then applied the size).
+    std::function<bool()> runTargetSizeDialog;
+    // The rotate dialog; true for OK.
+    std::function<bool()> runRotateDialog;
+
+    ScrollMode Mode() const { return mode; }
+    int TargetScrollX() const { return targetScrollX; }
+    int TargetScrollY() const { return targetScrollY; }
+    // Which picture is on screen: -1 the target, 1 or 2 a source alone.
+    int DisplayedSource() const { return displayedSource; }
+    QSize ScrollSize() const { return scrollSize; }
+    view_geometry::Point DragStart() const { return dragStart; }
+
+    // The flying tip over the view, at most one; the pane's centering tip arming.
+    flying_tips* Tip() const { return tip.get(); }
+    // Opens a tip at rect (view client coordinates) with text, unless one is open.
+    flying_tips* OpenTip(const QRect& rect, const QString& text);
+    void CloseTip();
+    bool centeringTipArmed = true;
+    // Draws the zone outline again (the blend buttons ask when the pointer is over them).
+    void ShowZoneOutline();
+
+    // Engine notifications.
+    void TargetChanged() override;
+    void ScrollSourceRequested(SourceIndex s, bool selectEntry) override;
+    SourceIndex ScrollSource() const override { return scrollSource; }
+    void PropertyShown(PropertyId id, const std::string& text) override;
+    void PropertyEnabled(PropertyId id, bool enabled) override;
+    void MiddleImageChanged(SourceIndex s, int imageId) override;
+
+    // A typed character as the view maps it to a pane command; 0 for none.
+    static int CommandForCharacter(QChar c);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetScrollSizes(int w, int h);
+    void ScrollToPosition(int x, int y);
+    void UpdateScrollBars();
+    void OnScrollBar(Qt::Orientation orientation, int position);
+    view_geometry::Point Logical(const QPoint& client) const;
+    QPoint Client(view_geometry::Point logical) const;
+    int ClientWidth() const;
+    int ClientHeight() const;
+    bool TwoSources() const;
+    void RecomputeAll();
+    void SetSelector(int entry);
+    bool RunTargetSizeDialogDefault();
+
+    void PaintEmptyState(QPainter& p);
+    void PaintMargin(QPainter& p);
+    void PaintTarget(QPainter& p);
+    void PaintSourceAlone(QPainter& p, int s);
+    void PaintOverlay(QPainter& p);
+    void OnLeftRelease(view_geometry::Point p);
+    void OnRightRelease(view_geometry::Point p);
+
+    CbrindorDoc& doc;
+    std::unique_ptr<Engine> engine;
+    CMainFrame* frame = nullptr;
+    CPropertiesWnd* pane = nullptr;
+    wnd_status_bar* statusBar = nullptr;
+    SettingsStore* settings = nullptr;
+    TextEntryRunner* textEntryRunner = nullptr;
+
+    ScrollMode mode = ScrollMode::Target;
+    SourceIndex scrollSource = 1;
+    int targetScrollX = 0;
+    int targetScrollY = 0;
+    int displayedSource = -1;
+    QSize scrollSize{1, 1};
+    bool adjustingScroll = false;
+
+    bool zoneDrag = false;   // left button captured
+    bool moveDrag = false;   // right button captured
+    bool rightDragArmed = false;  // the right press happened in a source mode
+    bool zoneOutlineShown = false;
+    view_geometry::Point dragStart;
+    view_geometry::Point dragEnd;
+    view_geometry::Point pointer;
+
+    std::vector<QPushButton*> startButtons;
+    std::unique_ptr<flying_tips> tip;
+    std::unique_ptr<QPrinter> printer;
+};

@@ -1,0 +1,143 @@
+#include "qt_clipboard.h"
+
+#include <cstring>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+
+namespace {
+
+constexpr char BmpMime[] = "image/bmp";
+constexpr int FileHeaderSize = 14;
+constexpr int InfoHeaderSize = 40;
+
+uint32_t Read32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+void Put32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+void Put16(uint8_t* p, uint16_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+// Offset of the first pixel row in a block: header, then palette or masks.
+uint32_t PixelOffset(const uint8_t* dib)
+{
+    const uint32_t size = Read32(dib);
+    const int bits = Read16(dib + 14);
+    const uint32_t compression = Read32(dib + 16);
+    uint32_t colours = Read32(dib + 32);
+    if (bits <= 8 && colours == 0)
+        colours = 1u << bits;
+    uint32_t extra = bits <= 8 ? colours * 4 : 0;
+    if (compression == 3 && size == InfoHeaderSize)
+        extra += 12;
+    return size + extra;
+}
+
+}  // namespace
+
+void QtClipboard::Empty() { QApplication::clipboard()->clear(); }
+
+bool QtClipboard::HasDib()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && (data->hasFormat(BmpMime) || data->hasImage());
+}
+
+bool QtClipboard::GetDib(std::vector<uint8_t>& block)
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data)
+        return false;
+    if (data->hasFormat(BmpMime)) {
+        const QByteArray bytes = data->data(BmpMime);
+        const bool hasFileHeader = bytes.size() >= FileHeaderSize && bytes.startsWith("BM");
+        const int skip = hasFileHeader ? FileHeaderSize : 0;
+        if (bytes.size() - skip >= InfoHeaderSize) {
+            block.assign(bytes.begin() + skip, bytes.end());
+            return true;
+        }
+    }
+    if (!data->hasImage())
+        return false;
+    const QImage image = qvariant_cast<QImage>(data->imageData());
+    if (image.isNull())
+        return false;
+    block = DibFromImage(image);
+    return true;
+}
+
+bool QtClipboard::SetDib(std::vector<uint8_t>&& block)
+{
+    auto* data = new QMimeData;
+    data->setData(BmpMime, BmpFile(block));
+    const QImage image = ImageFromDib(block);
+    if (!image.isNull())
+        data->setImageData(image);
+    QApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+void QtClipboard::SetBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+QByteArray QtClipboard::BmpFile(const std::vector<uint8_t>& block)
+{
+    QByteArray file(FileHeaderSize, '\0');
+    uint8_t* h = reinterpret_cast<uint8_t*>(file.data());
+    h[0] = 'B';
+    h[1] = 'M';
+    Put32(h + 2, uint32_t(FileHeaderSize + block.size()));
+    Put32(h + 10, FileHeaderSize + (block.size() >= InfoHeaderSize ? PixelOffset(block.data())
+                                                                     : InfoHeaderSize));
+    file.append(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
+    return file;
+}
+
+QImage QtClipboard::ImageFromDib(const std::vector<uint8_t>& block)
+{
+    if (block.size() < InfoHeaderSize)
+        return {};
+    const uint8_t* dib = block.data();
+    const int32_t w = int32_t(Read32(dib + 4));
+    const int32_t h = int32_t(Read32(dib + 8));
+    if (Read16(dib + 14) != 24 || Read32(dib + 16) != 0 || w <= 0 || h == 0)
+        return {};
+    const int rows = h < 0 ? -h : h;
+    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
+    const size_t offset = Read32(dib);
+    if (offset > block.size() || (block.size() - offset) / stride < size_t(rows))
+        return {};
+    const QImage wrapped(dib + offset, w, rows, qsizetype(stride), QImage::Format_BGR888);
+    return h > 0 ? wrapped.mirrored(false, true) : wrapped.copy();
+}
+
+std::vector<uint8_t> QtClipboard::DibFromImage(const QImage& source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const int w = image.width(), h = image.height();
+    const size_t rowBytes = size_t(w) * 4;
+    std::vector<uint8_t> block(InfoHeaderSize + rowBytes * h, 0);
+    uint8_t* dib = block.data();
+    Put32(dib, InfoHeaderSize);
+    Put32(dib + 4, uint32_t(w));
+    Put32(dib + 8, uint32_t(h));
+    Put16(dib + 12, 1);
+    Put16(dib + 14, 32);
+    Put32(dib + 20, uint32_t(rowBytes * h));
+    // Format_RGB32 keeps blue, green, red, unused in memory order: the block's order.
+    for (int r = 0; r < h; ++r)
+        std::memcpy(dib + InfoHeaderSize + rowBytes * (h - 1 - r), image.constScanLine(r), rowBytes);
+    return block;
+}

@@ -1,0 +1,85 @@
+#include "view_geometry.h"
+
+#include <algorithm>
+
+namespace view_geometry {
+
+CanvasRect PlaceCanvasRect(int clientW, int clientH, int w, int h)
+{
+    CanvasRect r;
+    r.left = w < clientW ? (clientW - w) / 2 : 0;
+    r.top = h < clientH ? (clientH - h) / 2 : 0;
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
+}
+
+int ScrollMaximum(int total, int page) { return std::max(0, total - page); }
+
+ScrollExtent SourceScrollExtent(const SourcePlacement& placement, double horizontalScale,
+                                double verticalScale, int clientW, int clientH, int canvasW,
+                                int canvasH)
+{
+    ScrollExtent e;
+    e.width = static_cast<int>(placement.fitFactorH * horizontalScale * placement.boxWidth / 100 +
+                               clientW + canvasW);
+    e.height = static_cast<int>(placement.fitFactorV * verticalScale * placement.boxHeight / 100 +
+                                clientH + canvasH);
+    return e;
+}
+
+Offsets ApplyRightDrag(Offsets offsets, int startX, int startY, int endX, int endY, int canvasW,
+                       int canvasH)
+{
+    offsets.x += startX - endX;
+    offsets.y += startY - endY;
+    offsets.x = std::clamp(offsets.x, -canvasW, canvasW);
+    offsets.y = std::clamp(offsets.y, -canvasH, canvasH);
+    return offsets;
+}
+
+Point ClampToCanvas(Point p, const CanvasRect& canvas)
+{
+    p.x = std::max(std::min(p.x, canvas.right - 1), canvas.left);
+    p.y = std::max(std::min(p.y, canvas.bottom - 1), canvas.top);
+    return p;
+}
+
+void StartZone(BlendZone& zone, Point p, const CanvasRect& canvas)
+{
+    const bool inside =
+        canvas.left <= p.x && p.x < canvas.right && canvas.top <= p.y && p.y < canvas.bottom;
+    zone.x1 = zone.x2 = inside ? p.x : -1;
+    zone.y1 = zone.y2 = inside ? p.y : -1;
+}
+
+bool ZoneHasCorners(const BlendZone& zone) { return zone.x1 != -1 && zone.y1 != -1; }
+
+bool FinishZone(BlendZone& zone, Point p, const CanvasRect& canvas)
+{
+    if (!ZoneHasCorners(zone)) {
+        zone.valid = false;
+        return false;
+    }
+    const Point end = ClampToCanvas(p, canvas);
+    zone.x2 = end.x;
+    zone.y2 = end.y;
+    if (zone.x1 > zone.x2)
+        std::swap(zone.x1, zone.x2);
+    if (zone.y1 > zone.y2)
+        std::swap(zone.y1, zone.y2);
+    zone.level = 0;
+    zone.valid = zone.x2 - zone.x1 >= MinZoneSide && zone.y2 - zone.y1 >= MinZoneSide;
+    return true;
+}
+
+int DisplayedSourceWidth(int w) { return (w + 1) & ~3; }
+
+int PrintedHeight(int canvasW, int canvasH, int pageWidth, int lx, int ly)
+{
+    if (canvasW <= 0 || lx <= 0)
+        return 0;
+    return static_cast<int>(double(canvasH) * pageWidth * ly / (double(canvasW) * lx));
+}
+
+}  // namespace view_geometry

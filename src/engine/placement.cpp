@@ -253,7 +253,11 @@ void Engine::PlaceSource(SourceIndex s)
         columnX[c] = (hx + xc) - xc * eps;
         columnY[c] = xc * sigma;
     }
-    const Mapping m{block, sources.Mask(s), sources.Stride(s), srcW, srcH, ky, eps, sigma, hy, tgy, p.offsetY};
+    // Most sources cover every pixel; then no pixel needs its coverage byte.
+    const uint8_t* mask = sources.Mask(s);
+    if (mask && !std::memchr(mask, 0, size_t(srcW) * srcH))
+        mask = nullptr;
+    const Mapping m{block, mask, sources.Stride(s), srcW, srcH, ky, eps, sigma, hy, tgy, p.offsetY};
     if (quickPreview)
         FillLayer<true>(m, out, W, H, firstRow, firstColumn, columnX.data(), columnY.data());
     else

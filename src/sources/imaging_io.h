@@ -21,6 +21,8 @@ public:
     uint64_t Size() const { return size_; }
     // The whole content when it sits in memory, else null.
     const uint8_t* Data() const { return data_; }
+    // The open file when reading from one, else null.
+    std::FILE* File() const { return file_; }
     // The whole content in one block: in place when in memory, else read into `storage`.
     bool Contiguous(std::vector<uint8_t>& storage, const uint8_t*& data, size_t& size);
 
@@ -58,6 +60,9 @@ struct DecodeJob {
     DecodeReport& report;
 };
 
+// Records the size and checks it against the slot limits (false with the diagnostic set);
+// `headerOnly` tells the caller of a header-only job to stop there with success.
+bool AcceptSize(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly);
 // Records the size, checks it against the slot limits and asks for the pixel area. Returns
 // null (with the diagnostic set) when refused, and also, without failing, for a header-only
 // job: `headerOnly` then tells the caller to stop with success.

@@ -216,22 +216,24 @@ bool ImageOutput::Seek(uint64_t position)
 // ---------------------------------------------------------------------------------------------
 // Shared decoder steps
 
-uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
+bool AcceptSize(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
 {
     headerOnly = false;
     if (width > 0 && height > 0 && width <= INT32_MAX && height <= INT32_MAX) {
         job.report.width = int(width);
         job.report.height = int(height);
     }
-    if (!FitsSourceLimits(width, height)) {
-        DecodeFail(job, "picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                            " pixels is beyond the source limits");
+    if (!FitsSourceLimits(width, height))
+        return DecodeFail(job, "picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                                   " pixels is beyond the source limits");
+    headerOnly = job.allocate == nullptr;
+    return true;
+}
+
+uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
+{
+    if (!AcceptSize(job, width, height, headerOnly) || headerOnly)
         return nullptr;
-    }
-    if (job.allocate == nullptr) {
-        headerOnly = true;
-        return nullptr;
-    }
     uint8_t* pixels = (*job.allocate)(int(width), int(height));
     if (pixels == nullptr)
         DecodeFail(job, "no memory for the picture");

@@ -16,7 +16,7 @@ std::vector<uint8_t> Encoded(ImageContainer container, const Rgb& p)
     return out;
 }
 
-constexpr ImageContainer Lossless[] = {ImageContainer::Png, ImageContainer::Tiff};
+constexpr ImageContainer Lossless[] = {ImageContainer::Bmp, ImageContainer::Png, ImageContainer::Tiff};
 constexpr ImageContainer AllDecodable[] = {ImageContainer::Jpeg, ImageContainer::Png, ImageContainer::Tiff};
 
 }  // namespace

@@ -71,8 +71,16 @@ bool CbrindorDoc::SaveTarget(const std::string& filePath, const std::string& ext
 {
     if (!engine)
         return false;
+    const TargetImage& target = engine->target;
+    // The target's rows carry no padding: its width is a multiple of 4.
+    const PixelRows rows{target.pixels.data(), target.width, target.height, size_t(target.width) * 3};
+    return SavePicture(filePath, extension, rows);
+}
+
+bool CbrindorDoc::SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture)
+{
     if (extension == "tif" || extension == "jpg" || extension == "bmp" || extension == "png") {
-        if (EncodeWithPlatform(filePath, extension))
+        if (EncodeWithPlatform(filePath, extension, picture))
             return true;
         Show(FailedFileSaveMessage, PromptKind::Plain);
         return false;
@@ -80,10 +88,10 @@ bool CbrindorDoc::SaveTarget(const std::string& filePath, const std::string& ext
     if (extension != "tga" && extension != "pcx")
         return false;
 
-    const TargetImage& target = engine->target;
-    const uint32_t width = uint32_t(target.width);
-    const uint32_t height = uint32_t(target.height);
-    const uint64_t sizeImage = (3ull * width + width % 4) * height;
+    const uint32_t width = uint32_t(picture.width);
+    const uint32_t height = uint32_t(picture.height);
+    const uint64_t rowSize = 3ull * width + width % 4;
+    const uint64_t sizeImage = rowSize * height;
     if (sizeImage + BlockSpare > MaxRasterSaveBlock) {
         Show(FailedSaveMessage, PromptKind::Plain);
         return false;
@@ -101,12 +109,13 @@ bool CbrindorDoc::SaveTarget(const std::string& filePath, const std::string& ext
     header.biBitCount = 24;
     header.biSizeImage = uint32_t(sizeImage);
     std::memcpy(block, &header, sizeof header);
-    std::memcpy(block + sizeof header, target.pixels.data(), size_t(width) * 3 * height);
+    for (uint32_t y = 0; y < height; ++y)
+        std::memcpy(block + sizeof header + y * rowSize, picture.bottomRow + y * picture.stride, size_t(width) * 3);
     bool ok;
     {
         // The block has no file header: the BMP reader takes a bare info header and pixels.
-        RasterImage image(block, uint32_t(sizeImage) + 44, FormatBmp);
-        ok = image.HasImage() && WriteRasterFile(image, filePath, extension == "tga" ? FormatTga : FormatPcx);
+        RasterImage raster(block, uint32_t(sizeImage) + 44, FormatBmp);
+        ok = raster.HasImage() && WriteRasterFile(raster, filePath, extension == "tga" ? FormatTga : FormatPcx);
     }
     std::free(block);
     if (!ok)
@@ -118,8 +127,18 @@ bool CbrindorDoc::EncodeWithPlatform(const std::string& filePath, const std::str
 {
     if (!engine)
         return false;
+    const TargetImage& target = engine->target;
+    return EncodeWithPlatform(filePath, extension,
+                              PixelRows{target.pixels.data(), target.width, target.height, size_t(target.width) * 3});
+}
+
+bool CbrindorDoc::EncodeWithPlatform(const std::string& filePath, const std::string& extension,
+                                     const PixelRows& picture)
+{
     const ImageContainer container = ContainerForExtension(extension);
     if (container == ImageContainer::Unknown)
         return false;
-    return EncodeImageFile(filePath, container, engine->target);
+    EncodeOptions options;
+    options.jpegQuality = jpegQuality;
+    return EncodeImageFile(filePath, container, picture, options);
 }

@@ -31,8 +31,6 @@ constexpr uint32_t MaxPlanes = 4;
 constexpr uint8_t ColourMapSignature = 12;
 constexpr uint8_t CountMark = 0xC0;
 constexpr uint32_t MaxRun = 63;
-constexpr int EvenEnd = -1;
-constexpr int OddEnd = -2;
 
 struct PcxHeader {
     uint8_t manufacturer;
@@ -71,7 +69,7 @@ public:
 
 private:
     StreamReader in;
-    uint64_t missing;
+    uint64_t missing;  // bytes of the whole image still to come, pending run included
     uint32_t runLeft = 0;
     uint8_t runValue = 0;
 };
@@ -87,70 +85,82 @@ const char* ScanlineReader::ReadLine(uint8_t* line, uint32_t n)
             runLeft -= k;
             continue;
         }
-        const int c = in.Get();
-        if (c < 0)
+        const uint32_t available = in.Fill(2);
+        if (available == 0)
             return CorruptedText;
-        if ((c & CountMark) != CountMark) {
-            line[at++] = static_cast<uint8_t>(c);
-            --missing;
+        if (available == 1) {
+            // The last byte of the stream: a literal, or a count whose value is missing.
+            const int c = in.Get();
+            if ((c & CountMark) != CountMark) {
+                line[at++] = static_cast<uint8_t>(c);
+                --missing;
+                continue;
+            }
+            const uint32_t count = static_cast<uint32_t>(c) & 0x3Fu;
+            if (count > missing)
+                return RepeatText;
+            if (count > 0)
+                return CorruptedText;
             continue;
         }
-        const uint32_t count = static_cast<uint32_t>(c) & 0x3F;
-        const int value = in.Get();
-        if (count > missing)
-            return RepeatText;
-        if (value < 0 && count > 0)
-            return CorruptedText;
-        runValue = static_cast<uint8_t>(value);
-        runLeft = count;
-        missing -= count;
+        const uint8_t* const first = in.Peek();
+        const uint8_t* p = first;
+        // Whole codes only: a count and its value are both in the buffer here.
+        const uint8_t* const last = first + available - 1;
+        while (at < n && p < last) {
+            const uint8_t c = *p;
+            if ((c & CountMark) != CountMark) {
+                line[at++] = c;
+                --missing;
+                ++p;
+                continue;
+            }
+            const uint32_t count = c & 0x3Fu;
+            if (count > missing)
+                return RepeatText;
+            const uint32_t k = std::min(count, n - at);
+            std::memset(line + at, p[1], k);
+            at += k;
+            missing -= count;
+            runLeft = count - k;
+            runValue = p[1];
+            p += 2;
+        }
+        in.Consume(static_cast<uint32_t>(p - first));
     }
     return nullptr;
 }
 
-// Collects packed plane lines into a memory stream.
-class Packer {
-public:
-    explicit Packer(MemoryStream& sink) : out(sink) {}
-    void Reset()
-    {
-        v = 0;
-        n = 0;
-    }
-    void Pack(int p);
-    bool Failed() const { return failed; }
-
-private:
-    void Emit(uint8_t b) { failed |= !out.PutByte(b); }
-
-    MemoryStream& out;
-    int v = 0;
-    uint32_t n = 0;
-    bool failed = false;
-};
-
-void Packer::Pack(int p)
+// Packs one plane line: values taken every `step` bytes, then the end of the line. A run is cut
+// into pieces of 63; a single value below the count mark stands for itself, anything else gets a
+// count; an odd-width line ends with one pad byte so it is as long as bytes-per-line.
+// Returns the number of bytes written to out, which holds at least 2 * width + 1.
+size_t PackPlaneLine(const uint8_t* values, size_t step, uint32_t width, uint8_t* out)
 {
-    if (p != v && n > 0) {
-        // A single value below the count mark stands for itself; anything else needs a count.
-        if (n == 1 && v < CountMark) {
-            Emit(static_cast<uint8_t>(v));
-        } else {
-            Emit(static_cast<uint8_t>(CountMark + n));
-            Emit(static_cast<uint8_t>(v));
+    uint8_t* o = out;
+    uint32_t x = 0;
+    while (x < width) {
+        const uint8_t v = values[x * step];
+        uint32_t end = x + 1;
+        while (end < width && values[end * step] == v)
+            ++end;
+        uint32_t n = end - x;
+        // A full piece of 63 is written only when another equal value follows it.
+        for (; n > MaxRun; n -= MaxRun) {
+            *o++ = 0xFF;
+            *o++ = v;
         }
-        n = 0;
+        if (n == 1 && v < CountMark) {
+            *o++ = v;
+        } else {
+            *o++ = static_cast<uint8_t>(CountMark + n);
+            *o++ = v;
+        }
+        x = end;
     }
-    if (n == MaxRun) {
-        Emit(0xFF);
-        Emit(static_cast<uint8_t>(v));
-        n = 0;
-    }
-    // The pad pixel that makes an odd-width line as long as bytes-per-line.
-    if (p == OddEnd)
-        Emit(0);
-    v = p & 0xFF;
-    ++n;
+    if (width & 1)
+        *o++ = 0;
+    return static_cast<size_t>(o - out);
 }
 }  // namespace
 
@@ -309,28 +319,31 @@ bool PcxCodec::Encode(ByteStream* stream)
     MemoryStream data;
     if (!data.OpenEmpty())
         return Fail(NoMemoryText);
-    Packer packer(data);
-    const int endMark = (width & 1) ? OddEnd : EvenEnd;
+    const size_t rowBytes = size_t{width} * 3;
+    std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[rowBytes]);
+    std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[3 * (2 * size_t{width} + 1)]);
+    if (!colours || !packed)
+        return Fail(NoMemoryText);
     const bool palette = BitsPerPixel() != 24;
-    for (uint32_t y = height; y-- > 0 && !packer.Failed();) {
+    bool gathered = true;
+    for (uint32_t y = height; y-- > 0 && gathered;) {
         const uint8_t* row = PixelRow(y);
-        for (int plane = 0; plane < 3; ++plane) {
-            packer.Reset();
-            // Planes run red, green, blue; rows store blue, green, red.
-            const uint8_t* p = row + (2 - plane);
-            for (uint32_t x = 0; x < width; ++x, p += 3) {
-                if (palette) {
-                    const RasterColor c = PixelColor(x, y);
-                    packer.Pack(plane == 0 ? c.red : plane == 1 ? c.green : c.blue);
-                } else {
-                    packer.Pack(*p);
-                }
+        // Palette pictures are written through their palette.
+        if (palette) {
+            for (uint32_t x = 0; x < width; ++x) {
+                const RasterColor c = PixelColor(x, y);
+                std::memcpy(colours.get() + 3 * x, &c, 3);
             }
-            packer.Pack(endMark);
+            row = colours.get();
         }
+        // Planes run red, green, blue; rows store blue, green, red.
+        size_t n = PackPlaneLine(row + 2, 3, width, packed.get());
+        n += PackPlaneLine(row + 1, 3, width, packed.get() + n);
+        n += PackPlaneLine(row, 3, width, packed.get() + n);
+        gathered = data.WriteBlock(packed.get(), 1, static_cast<uint32_t>(n)) == n;
     }
     const auto length = static_cast<uint32_t>(data.Position());
-    if (packer.Failed() || stream->WriteBlock(data.BufferPointer(false), length, 1) != 1 ||
+    if (!gathered || stream->WriteBlock(data.BufferPointer(false), length, 1) != 1 ||
         !stream->FlushStream())
         return Fail(DataWriteText);
     return true;

@@ -34,6 +34,27 @@ public:
     }
     bool AtEnd() { return next == end && !Refill(); }
 
+    // Direct access for tight loops: at least `want` bytes (fewer only at the end of the stream)
+    // from Peek() on; Consume() moves past the ones used.
+    uint32_t Fill(uint32_t want)
+    {
+        if (end - next >= want)
+            return end - next;
+        const uint32_t kept = end - next;
+        std::memmove(buffer, buffer + next, kept);
+        next = 0;
+        end = kept;
+        while (end < want) {
+            const uint32_t got = stream.ReadBlock(buffer + end, 1, sizeof buffer - end);
+            if (got == 0)
+                break;
+            end += got;
+        }
+        return end - next;
+    }
+    const uint8_t* Peek() const { return buffer + next; }
+    void Consume(uint32_t n) { next += n; }
+
 private:
     bool Refill()
     {

@@ -232,6 +232,12 @@ bool TgaCodec::Encode(ByteStream* stream)
         if (!converted)
             return Fail(NoMemoryText);
     }
+    // Rows without padding go out as one block.
+    if (!converted && RowStride() == rowBytes) {
+        const uint32_t total = PixelAreaSize();
+        written = written && stream->WriteBlock(PixelArea(), 1, total) == total;
+        return written && stream->FlushStream() ? true : Fail(WriteFailedText);
+    }
     for (uint32_t y = 0; y < height && written; ++y) {
         const uint8_t* row = PixelRow(y);
         // Palette pictures are written through their palette.

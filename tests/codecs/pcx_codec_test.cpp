@@ -96,6 +96,25 @@ TEST(PcxEncode, RoundTripsAtOddAndEvenWidths)
     }
 }
 
+TEST(PcxEncode, RoundTripsLargerThanAnyReadBuffer)
+{
+    // Noise packs badly: the file is several times larger than the reader's buffer, so codes
+    // straddle buffer refills.
+    RasterImage image;
+    ASSERT_NE(image.Create(301, 97, 24, FormatBmp), nullptr);
+    uint32_t seed = 12345;
+    for (uint32_t i = 0; i < image.PixelAreaSize(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        image.PixelArea()[i] = static_cast<uint8_t>((seed >> 16) | 0xC0);
+    }
+    const Bytes encoded = EncodeBytes(image, FormatPcx);
+    ASSERT_GT(encoded.size(), 100000u);
+    RasterImage back;
+    ASSERT_TRUE(DecodeBytes(back, encoded, FormatPcx)) << back.ErrorText();
+    for (uint32_t y = 0; y < 97; ++y)
+        ASSERT_EQ(Row(back, y, 903), Row(image, y, 903)) << "row " << y;
+}
+
 TEST(PcxDecode, ColourPlanesTopLineFirst)
 {
     Bytes b = PcxHeader(8, 3, 2, 2, 2);

@@ -7,11 +7,14 @@
 #include "cbrindordoc.h"
 #include "cbrindorview.h"
 #include "cmainframe.h"
+#include "text_entry.h"
+#include "text_font_engine_qt.h"
 
 CbrindorApp::CbrindorApp() = default;
 
 CbrindorApp::~CbrindorApp()
 {
+    textEntry.reset();
     frame.reset();
     doc.reset();
 }
@@ -38,6 +41,9 @@ bool CbrindorApp::InitInstance(const QStringList& arguments)
     doc->SetListener(frame.get());
     doc->SetSlotChooser(frame.get());
     frame->View()->GetEngine().SetPrompts(&prompts);
+    fonts = std::make_unique<QtFontEngine>();
+    textEntry = std::make_unique<text_entry_runner>(*doc, *fonts, frame.get());
+    frame->View()->SetTextEntryRunner(textEntry.get());
 
     // An image named on the command line becomes source 1 and counts as loaded, so the count
     // starts from zero before the command line is carried out, not after.

@@ -10,6 +10,8 @@
 
 class CbrindorDoc;
 class CMainFrame;
+class QtFontEngine;
+class text_entry_runner;
 
 // The application: sets up the settings store, makes the document, the main frame and the
 // view, carries out the command line, shows the window and finishes quick previews when idle.
@@ -45,5 +47,7 @@ private:
     QtSettingsStore settings;
     QtFileDialogs fileDialogs;
     QtPrompts prompts;
+    std::unique_ptr<QtFontEngine> fonts;
+    std::unique_ptr<text_entry_runner> textEntry;
     bool idleQueued = false;
 };

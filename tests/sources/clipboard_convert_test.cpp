@@ -23,10 +23,11 @@ uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | p[1] << 8 | p[2] << 1
 
 // A CF_DIB block under construction: header, then `extra` bytes (palette or masks), then rows.
 struct DibBuilder {
+    DibBuilder(int w, int h, int b, uint32_t c = 0) : width(w), height(h), bits(b), compression(c) {}
     int width;
     int height;  // negative: top-down
     int bits;
-    uint32_t compression = 0;
+    uint32_t compression;
     uint32_t clrUsed = 0;
     uint32_t headerSize = 40;
     std::vector<uint8_t> extra;

@@ -1,5 +1,6 @@
 #pragma once
 // The merge operators: one tiny class per merge method, chosen by code for each composition.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -63,22 +64,33 @@ public:
 class average final : public pixel {
 public:
     using pixel::pixel;
+    // One channel where both sources cover.
+    uint8_t Channel(int c1, int c2) const { return uint8_t((c1 * (256 - bias) + c2 * bias) >> 8); }
     void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
     {
         if (Settled(m1, m2, p1, p2, out))
             return;
-        const int w1 = 256 - bias;
-        out[0] = uint8_t((p1.blue * w1 + p2.blue * bias) >> 8);
-        out[1] = uint8_t((p1.green * w1 + p2.green * bias) >> 8);
-        out[2] = uint8_t((p1.red * w1 + p2.red * bias) >> 8);
+        out[0] = Channel(p1.blue, p2.blue);
+        out[1] = Channel(p1.green, p2.green);
+        out[2] = Channel(p1.red, p2.red);
     }
 };
 
+// trunc(weight * v) for every byte v, each product rounded once as at run time.
+struct LumaTerm {
+    int term[256];
+    constexpr explicit LumaTerm(double weight) : term{}
+    {
+        for (int v = 0; v < 256; ++v)
+            term[v] = static_cast<int>(weight * v);
+    }
+};
+inline constexpr LumaTerm LumaRed{19.2};
+inline constexpr LumaTerm LumaGreen{37.76};
+inline constexpr LumaTerm LumaBlue{7.04};
+
 // 64 times the luminance, each weighted channel truncated on its own.
-inline int LumaTimes64(Bgr p)
-{
-    return static_cast<int>(19.2 * p.red) + static_cast<int>(37.76 * p.green) + static_cast<int>(7.04 * p.blue);
-}
+inline int LumaTimes64(Bgr p) { return LumaRed.term[p.red] + LumaGreen.term[p.green] + LumaBlue.term[p.blue]; }
 
 class least final : public pixel {
 public:
@@ -89,7 +101,7 @@ public:
             return;
         const int d = 128 * (127 - bias) - (LumaTimes64(p1) - LumaTimes64(p2));
         double w = d * 0.1;
-        w = w < 0.0 ? 0.0 : w > 255.0 ? 255.0 : w;
+        w = std::max(0.0, std::min(w, 255.0));
         // The weights sum to 255 but the divisor is 256, so the result never reaches 255.
         out[0] = uint8_t(static_cast<int>((w * p1.blue + (255 - w) * p2.blue) / 256));
         out[1] = uint8_t(static_cast<int>((w * p1.green + (255 - w) * p2.green) / 256));
@@ -106,40 +118,48 @@ public:
             return;
         const int d = 128 * (127 - bias) + (LumaTimes64(p1) - LumaTimes64(p2));
         double w = d * 0.1;
-        w = w < 0.0 ? 0.0 : w > 256.0 ? 256.0 : w;
+        w = std::max(0.0, std::min(w, 256.0));
         out[0] = uint8_t(static_cast<int>((w * p1.blue + (256 - w) * p2.blue) / 256));
         out[1] = uint8_t(static_cast<int>((w * p1.green + (256 - w) * p2.green) / 256));
         out[2] = uint8_t(static_cast<int>((w * p1.red + (256 - w) * p2.red) / 256));
     }
 };
 
+// The subtraction weights: source 1's and source 2's.
+inline int SubtractWeight1(int f) { return f <= 127 ? 127 : 255 - f; }
+inline int SubtractWeight2(int f) { return f <= 127 ? f : 127; }
+
 class subtract12 final : public pixel {
 public:
     using pixel::pixel;
+    uint8_t Channel(int c1, int c2) const
+    {
+        return Clamp(bias + ((SubtractWeight1(bias) * c1 - SubtractWeight2(bias) * c2) >> 7));
+    }
     void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
     {
         if (Settled(m1, m2, p1, p2, out))
             return;
-        const int w1 = bias <= 127 ? 127 : 255 - bias;
-        const int w2 = bias <= 127 ? bias : 127;
-        out[0] = Clamp(bias + ((w1 * p1.blue - w2 * p2.blue) >> 7));
-        out[1] = Clamp(bias + ((w1 * p1.green - w2 * p2.green) >> 7));
-        out[2] = Clamp(bias + ((w1 * p1.red - w2 * p2.red) >> 7));
+        out[0] = Channel(p1.blue, p2.blue);
+        out[1] = Channel(p1.green, p2.green);
+        out[2] = Channel(p1.red, p2.red);
     }
 };
 
 class subtract21 final : public pixel {
 public:
     using pixel::pixel;
+    uint8_t Channel(int c1, int c2) const
+    {
+        return Clamp(255 - bias + ((SubtractWeight2(bias) * c2 - SubtractWeight1(bias) * c1) >> 7));
+    }
     void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
     {
         if (Settled(m1, m2, p1, p2, out))
             return;
-        const int w1 = bias <= 127 ? 127 : 255 - bias;
-        const int w2 = bias <= 127 ? bias : 127;
-        out[0] = Clamp(255 - bias + ((w2 * p2.blue - w1 * p1.blue) >> 7));
-        out[1] = Clamp(255 - bias + ((w2 * p2.green - w1 * p1.green) >> 7));
-        out[2] = Clamp(255 - bias + ((w2 * p2.red - w1 * p1.red) >> 7));
+        out[0] = Channel(p1.blue, p2.blue);
+        out[1] = Channel(p1.green, p2.green);
+        out[2] = Channel(p1.red, p2.red);
     }
 };
 

@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ pkg-config git
   libturbojpeg0-dev libpng-dev libtiff-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
-  xvfb xdotool imagemagick)
+  xvfb xdotool imagemagick python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

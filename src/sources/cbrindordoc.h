@@ -3,6 +3,7 @@
 #include <string>
 
 #include "merge_settings.h"
+#include "imaging_service.h"
 #include "ports.h"
 #include "prompts.h"
 #include "source_image.h"
@@ -89,6 +90,11 @@ public:
     void SaveTargetAs();
     bool SaveTarget(const std::string& filePath, const std::string& extension);
     bool EncodeWithPlatform(const std::string& filePath, const std::string& extension);
+    // Any 24-bit picture, by the same writers as the target (the command line's convert).
+    bool SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture);
+    bool EncodeWithPlatform(const std::string& filePath, const std::string& extension, const PixelRows& picture);
+    // JPEG quality of the platform writer, 1..100.
+    int jpegQuality = DefaultJpegQuality;
 
     // Directory stepping and batch merging.
     // The stepping commands' enabling rule.

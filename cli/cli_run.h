@@ -1,0 +1,44 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cbrindordoc.h"
+#include "cli_options.h"
+#include "engine.h"
+
+// Messages the document and the engine would show in a box, kept for stderr.
+class CliPrompts : public Prompts {
+public:
+    void Show(const std::string& text, PromptKind) override { messages.push_back(text); }
+    bool Ask(const std::string&) override { return false; }
+    // Every message since the last call, joined, and forgotten.
+    std::string Take();
+
+private:
+    std::vector<std::string> messages;
+};
+
+// One document with its engine: everything one merge needs, allocated once and reused per file.
+class MergeSession {
+public:
+    explicit MergeSession(const CliMergeOptions& options);
+
+    // Loads SOURCE (a path or "blank") into slot s; on failure `error` names the file and why.
+    bool Load(SourceIndex s, const std::string& source, std::string& error);
+    // Applies the options in their fixed order and composes the target once the sources are in.
+    void Merge();
+    // Writes the whole target; the format follows the output's suffix.
+    bool Write(const std::string& output, std::string& error);
+
+    CbrindorDoc doc;
+    Engine engine{doc};
+
+private:
+    const CliMergeOptions& options;
+    CliPrompts prompts;
+};
+
+int RunMerge(const CliInvocation& invocation);
+int RunConvert(const CliInvocation& invocation);
+int RunBatch(const CliInvocation& invocation);

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# End-to-end runs of brindor-cli over pictures this script generates.
+set -u
+cli="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+
+check() {  # check NAME CONDITION-COMMAND...
+  local name="$1"; shift
+  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
+}
+status_is() {  # status_is EXPECTED COMMAND...
+  local expected="$1"; shift
+  "$@" >"$work/out.txt" 2>"$work/err.txt"
+  local got=$?
+  [ "$got" -eq "$expected" ] || { echo "  exit $got, expected $expected: $*"; cat "$work/err.txt"; return 1; }
+}
+pixel() {  # pixel FILE.bmp ROW COL -> "b g r" at canvas row ROW (from the top)
+  python3 "$here/bmp_pixel.py" "$@"
+}
+
+python3 "$here/bmp_pixel.py" --make "$work/red.bmp" 200 100 0 0 200
+python3 "$here/bmp_pixel.py" --make "$work/blue.bmp" 101 57 200 0 0
+python3 "$here/bmp_pixel.py" --make "$work/logo.bmp" 30 10 0 255 0
+
+# merge: methods, presets, juxtaposition, blank sources
+check "picture1 fills the fitted canvas" status_is 0 "$cli" merge "$work/red.bmp" blank -o "$work/m1.bmp" --canvas 400x200 --method picture1
+check "target is the canvas size" [ "$(pixel "$work/m1.bmp" size)" = "400 200" ]
+check "picture1 shows source 1" [ "$(pixel "$work/m1.bmp" 100 200)" = "0 0 200" ]
+check "picture2 of blank is black" status_is 0 "$cli" merge "$work/red.bmp" blank -o "$work/m2.bmp" --canvas 400x200 --method picture2
+check "blank source is black" [ "$(pixel "$work/m2.bmp" 100 200)" = "0 0 0" ]
+check "average at bias 50" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/avg.bmp" --canvas 200x100 --bias 50 --fit2 no --scale2 500,500
+check "average mixes both halves" [ "$(pixel "$work/avg.bmp" 50 100)" = "100 0 100" ]
+check "greatest" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/g.png" --method greatest --contrast-type gray --effect blur
+check "odd canvas width rounds to a multiple of 4" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/odd.bmp" --canvas 403x150
+check "403 columns give 404" [ "$(pixel "$work/odd.bmp" size)" = "404 150" ]
+check "corner preset" status_is 0 "$cli" merge blank "$work/logo.bmp" -o "$work/corner.bmp" --canvas 200x100 --fit2 no --place2 bottomright --method greatest
+check "logo at the bottom right" [ "$(pixel "$work/corner.bmp" 95 190)" = "0 255 0" ]
+check "nothing at the top left" [ "$(pixel "$work/corner.bmp" 5 5)" = "0 0 0" ]
+check "negative offset value" status_is 0 "$cli" merge blank "$work/logo.bmp" -o "$work/off.bmp" --canvas 200x100 --fit2 no --offset2 -20,-30 --method greatest
+check "logo moved by the offsets" [ "$(pixel "$work/off.bmp" 35 25)" = "0 255 0" ]
+check "juxtaposition" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/jux.bmp" --canvas 400x200 --juxtapose 12 --method greatest
+check "source 1 on the left" [ "$(pixel "$work/jux.bmp" 50 100)" = "0 0 200" ]
+check "source 2 on the right" grep -qE "^(199|200) 0 0$" <(pixel "$work/jux.bmp" 20 300)
+check "quick path" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/q.tga" --quick --angle1 -30 --method subtract12
+
+# convert through all six formats; the lossless ones keep every pixel
+check "to png" status_is 0 "$cli" convert "$work/blue.bmp" "$work/c.png"
+check "to tif" status_is 0 "$cli" convert "$work/c.png" "$work/c.tif"
+check "to tga" status_is 0 "$cli" convert "$work/c.tif" "$work/c.tga"
+check "to pcx" status_is 0 "$cli" convert "$work/c.tga" "$work/c.PCX"
+check "back to bmp" status_is 0 "$cli" convert "$work/c.PCX" "$work/c.bmp"
+check "lossless chain" cmp -s <(pixel "$work/blue.bmp" dump) <(pixel "$work/c.bmp" dump)
+check "to jpg" status_is 0 "$cli" convert "$work/c.bmp" "$work/c.jpg" --quality 95
+check "jpg back" status_is 0 "$cli" convert "$work/c.jpg" "$work/cj.bmp"
+check "jpg keeps the size" [ "$(pixel "$work/cj.bmp" size)" = "101 57" ]
+
+# errors and exit codes
+check "unknown output format" status_is 1 "$cli" merge "$work/red.bmp" blank -o "$work/x.gif"
+check "out of range" status_is 1 "$cli" merge "$work/red.bmp" blank -o "$work/x.bmp" --angle1 400
+check "range named" grep -q -- "--angle1" "$work/err.txt"
+check "missing input" status_is 2 "$cli" merge "$work/none.png" blank -o "$work/x.bmp"
+check "input named" grep -q "none.png" "$work/err.txt"
+check "unsupported name" status_is 2 "$cli" convert "$work/photo.jpeg" "$work/x.bmp"
+check "unwritable output" status_is 3 "$cli" merge "$work/red.bmp" blank -o "$work/no/such/dir/x.bmp"
+check "nothing left behind" [ -z "$(ls -A "$work" | grep -v -E '\.(bmp|png|tif|tga|PCX|jpg|txt)$')" ]
+
+# batch: good and bad files, a sub-folder, byte-identical results whatever the job count
+mkdir -p "$work/folder/sub.png"
+for f in a.png B.JPG c.tga d.pcx e.tif; do "$cli" convert "$work/blue.bmp" "$work/folder/$f" >/dev/null 2>&1; done
+"$cli" convert "$work/red.bmp" "$work/folder/f.bmp"
+printf 'not a picture' > "$work/folder/bad.png"
+printf 'ignored' > "$work/folder/notes.txt"
+cp -r "$work/folder" "$work/folder2"
+check "batch reports the skipped file" status_is 4 "$cli" batch "$work/logo.bmp" "$work/folder" --jobs 1 --fit1 no --place1 bottomright
+check "bad file named" grep -q "bad.png" "$work/err.txt"
+check "outputs lower-cased" [ -f "$work/folder/output/b.jpg" ] && [ -f "$work/folder/output/d.pcx" ]
+check "nothing written for the bad file" [ ! -e "$work/folder/output/bad.png" ]
+check "six outputs" [ "$(ls "$work/folder/output" | wc -l)" -eq 6 ]
+check "batch with two jobs" status_is 4 "$cli" batch "$work/logo.bmp" "$work/folder2" --jobs 2 --fit1 no --place1 bottomright
+check "same bytes with 1 and 2 jobs" diff -r "$work/folder/output" "$work/folder2/output"
+check "output folder not visited again" status_is 4 "$cli" batch "$work/logo.bmp" "$work/folder" --jobs 2
+check "still six outputs" [ "$(ls "$work/folder/output" | wc -l)" -eq 6 ]
+check "bad watermark" status_is 2 "$cli" batch "$work/none.bmp" "$work/folder"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -68,11 +68,18 @@ bool CbrindorApp::InitInstance(const QStringList& arguments)
 
 bool CbrindorApp::IdleWorkPending() const
 {
-    return frame && frame->View()->GetEngine().quickPreview;
+    // With fewer than two sources the hook has nothing to finish, so it is not woken for it.
+    return frame && doc->SourceCount() == 2 && frame->View()->GetEngine().quickPreview;
 }
 
 bool CbrindorApp::OnIdle(int count)
 {
+    // Counts 0 and 1 are the framework's own idle work (command states), which asks for more.
+    if (count == 0) {
+        if (frame)
+            frame->UpdateCommandUI();
+        return true;
+    }
     if (count == 1)
         return true;
     if (count != 2)
@@ -94,12 +101,14 @@ void CbrindorApp::WatchIdle()
     auto* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher)
         return;
-    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+    const auto check = [this] {
         if (!idleQueued && IdleWorkPending()) {
             idleQueued = true;
             QTimer::singleShot(0, this, &CbrindorApp::RunIdle);
         }
-    });
+    };
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, check);
+    connect(dispatcher, &QAbstractEventDispatcher::awake, this, check);
 }
 
 void CbrindorApp::RunIdle()

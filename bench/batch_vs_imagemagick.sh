@@ -8,18 +8,12 @@ set -euo pipefail
 
 gbench=${1:-build/bench/brindor-gbench}
 count=40
-convert_tool=/usr/bin/convert
 [ -x "$gbench" ] || { echo "no benchmark program at $gbench" >&2; exit 1; }
-command -v composite >/dev/null && [ -x "$convert_tool" ] || { echo "ImageMagick is not installed" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/in" "$work/im-out"
-
-"$convert_tool" -size 300x100 pattern:checkerboard -fill white -pointsize 40 -annotate +20+65 brindor "$work/mark.png"
-for i in $(seq 1 $count); do
-  "$convert_tool" -size 1024x768 -seed "$i" plasma:fractal -quality 90 "$work/in/photo$((100 + i)).jpg"
-done
+mkdir -p "$work/im-out"
+. "$(dirname "$0")/batch_inputs.sh"
 
 rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.1f", n / s }'; }
 

@@ -194,6 +194,7 @@ void CbrindorView::resizeEvent(QResizeEvent* event)
         UpdateScrollBars();
     }
     engine->zone.valid = false;
+    zoneOutlineShown = false;
     QAbstractScrollArea::resizeEvent(event);
 }
 

@@ -125,11 +125,13 @@ void wnd_status_bar::OnPointerMove(int x)
     if (doc.SourceCount() != 2)
         return;
     idleTicks = 0;
+    bool overPane = false;
     for (int i = 1; i <= 3; ++i) {
         const QRect r = panes[i]->geometry();
         const int left = r.left(), right = r.left() + r.width();
         if (!(left < x && x < right))
             continue;
+        overPane = true;
         setCursor(Qt::PointingHandCursor);
         if (view) {
             if (i == 3)
@@ -139,6 +141,8 @@ void wnd_status_bar::OnPointerMove(int x)
         }
         PaintSourcePanes(i == 3 ? -1 : i);
     }
+    if (!overPane)
+        unsetCursor();
 }
 
 void wnd_status_bar::mouseMoveEvent(QMouseEvent* event)

@@ -147,7 +147,8 @@ CClassToolBar::CClassToolBar(int id, QWidget* parent) : QToolBar(parent)
     setIconSize(QSize(ToolButtonSide, ToolButtonSide));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
     setContextMenuPolicy(Qt::PreventContextMenu);
-    setStyleSheet("QToolBar { border: none; padding: 0px; spacing: 1px; }");
+    setStyleSheet("QToolBar { border: none; padding: 0px; spacing: 0px; }"
+                  "QToolButton { padding: 1px; margin: 0px; }");
     toggleViewAction()->setVisible(false);
 }
 

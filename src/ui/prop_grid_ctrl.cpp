@@ -58,8 +58,8 @@ prop_grid_ctrl::prop_grid_ctrl(Engine& e, std::function<void(int)> send, QWidget
     tree->setAlternatingRowColors(false);
     tree->setIndentation(12);
     tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
-    tree->header()->setSectionResizeMode(LabelColumn, QHeaderView::Stretch);
-    tree->header()->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
+    tree->header()->setSectionResizeMode(LabelColumn, QHeaderView::Interactive);
+    tree->header()->setStretchLastSection(true);
     tree->setStyleSheet("QTreeView::item { border-right: 1px solid palette(midlight); "
                         "border-bottom: 1px solid palette(midlight); }");
     const auto typed = [this](QChar c) {
@@ -98,6 +98,8 @@ prop_grid_ctrl::prop_grid_ctrl(Engine& e, std::function<void(int)> send, QWidget
     ApplyFont();
     RefreshFromEngine();
 }
+
+prop_grid_ctrl::~prop_grid_ctrl() { delegate->Deactivate(); }
 
 void prop_grid_ctrl::Build()
 {
@@ -157,6 +159,9 @@ void prop_grid_ctrl::ApplyFont()
 
 bool prop_grid_ctrl::event(QEvent* event)
 {
+    // The labels take the larger share, as the long ones ("Scale Srce 1 to Target") need it.
+    if (event->type() == QEvent::Resize)
+        tree->setColumnWidth(LabelColumn, width() * 3 / 5);
     if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange)
         ApplyFont();
     return QWidget::event(event);
@@ -198,7 +203,7 @@ QWidget* prop_grid_ctrl::OpenEditor(PropertyId id)
         return nullptr;
     tree->setCurrentItem(item, ValueColumn);
     tree->editItem(item, ValueColumn);
-    return tree->indexWidget(tree->currentIndex());
+    return tree->viewport()->findChild<QWidget*>("gridEditor");
 }
 
 void prop_grid_ctrl::OnCurrentItem(QTreeWidgetItem* item)

@@ -22,6 +22,7 @@ public:
 
     // sendCommand carries the typed shortcut characters to the pane as commands.
     prop_grid_ctrl(Engine& engine, std::function<void(int)> sendCommand, QWidget* parent = nullptr);
+    ~prop_grid_ctrl() override;
 
     grid_property* Item(PropertyId id) const { return items[static_cast<int>(id)]; }
     QString Value(PropertyId id) const;

@@ -122,7 +122,7 @@ bool prop_grid_delegate::CommitNumberEditor(QWidget* editor)
 {
     grid_property* item = EditorItem(editor);
     auto* spin = qobject_cast<prop_grid_spin*>(editor);
-    if (!item || !spin)
+    if (!item || !spin || !active)
         return true;
     const CommitResult result = item->OnUpdateValue(engine, spin->text());
     committed(item, result);

@@ -46,6 +46,8 @@ public:
 
     // Commits a number editor's text; false when the edit was refused and stays open.
     bool CommitNumberEditor(QWidget* editor);
+    // A grid being torn down commits nothing more.
+    void Deactivate() { active = false; }
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
@@ -57,4 +59,5 @@ private:
     ItemForIndex itemFor;
     Committed committed;
     Typed typed;
+    bool active = true;
 };

@@ -2,6 +2,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine.h"
 
@@ -78,7 +81,40 @@ struct BlockSamples {
     int w10[BlockColumns];
     int w01[BlockColumns];
     int w11[BlockColumns];
+    // The same weights less 32768 as 16-bit pairs (w00, w01) and (w10, w11), low half first.
+    uint32_t top[BlockColumns];
+    uint32_t bottom[BlockColumns];
 };
+
+inline uint32_t PackWeights(int first, int second)
+{
+    return uint32_t(uint16_t(first - 32768)) | uint32_t(uint16_t(second - 32768)) << 16;
+}
+
+#if defined(__SSE2__)
+inline __m128i Load4(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_cvtsi32_si128(static_cast<int>(v));
+}
+
+// The 16.16 sum of one pixel's four neighbours in 16-bit lanes, blue, green, red and a spare byte.
+// The weights come less 32768 so that they fit signed lanes; 32768 times the neighbours' sum is
+// added back, so the 32-bit total is exactly the integer sum. A weight of 65536 does not fit.
+inline uint32_t InterpolateFour(const uint8_t* p00, const uint8_t* p10, int dx, uint32_t top, uint32_t bottom)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i upper = _mm_unpacklo_epi8(_mm_unpacklo_epi8(Load4(p00), Load4(p00 + dx)), zero);
+    const __m128i lower = _mm_unpacklo_epi8(_mm_unpacklo_epi8(Load4(p10), Load4(p10 + dx)), zero);
+    __m128i sum = _mm_add_epi32(_mm_madd_epi16(upper, _mm_set1_epi32(static_cast<int>(top))),
+                                _mm_madd_epi16(lower, _mm_set1_epi32(static_cast<int>(bottom))));
+    const __m128i neighbours = _mm_madd_epi16(_mm_add_epi16(upper, lower), _mm_set1_epi16(1));
+    sum = _mm_srli_epi32(_mm_add_epi32(sum, _mm_slli_epi32(neighbours, 15)), 16);
+    sum = _mm_packs_epi32(sum, sum);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
+}
+#endif
 
 // The per-pixel formulas for a whole block side by side, free of branches so that they
 // vectorise; every lane does exactly the scalar arithmetic. Only for blocks inside the source.
@@ -102,6 +138,8 @@ void SampleBlock(const double* colX, const double* colY, double rowX, double row
             s.w10[i] = static_cast<int>(fy * 65536 * (1 - fx));
             s.w01[i] = static_cast<int>(fx * 65536 * (1 - fy));
             s.w11[i] = static_cast<int>(fx * 65536 * fy);
+            s.top[i] = PackWeights(s.w00[i], s.w01[i]);
+            s.bottom[i] = PackWeights(s.w10[i], s.w11[i]);
         }
     }
 }
@@ -145,6 +183,21 @@ void FillInsideBlock(const Mapping& m, const double* colX, const double* colY, d
         } else {
             const uint8_t* p10 = ty + 1 < m.srcH ? p00 + m.stride : p00;
             const int dx = tx + 1 < m.srcW ? 3 : 0;
+#if defined(__SSE2__)
+            if (s.w00[i] != 65536 && p10 + dx + 4 <= m.end) {
+                // The fourth byte is zeroed and lands on the next pixel of this block, written next.
+                const uint32_t bgr = InterpolateFour(p00, p10, dx, s.top[i], s.bottom[i]) & 0x00FFFFFF;
+                if (i + 1 < BlockColumns) {
+                    std::memcpy(out, &bgr, 4);
+                } else {
+                    out[0] = static_cast<uint8_t>(bgr);
+                    out[1] = static_cast<uint8_t>(bgr >> 8);
+                    out[2] = static_cast<uint8_t>(bgr >> 16);
+                }
+                covered[i] = 1;
+                continue;
+            }
+#endif
             const int w00 = s.w00[i], w10 = s.w10[i], w01 = s.w01[i], w11 = s.w11[i];
             for (int k = 0; k < 3; ++k)
                 out[k] = static_cast<uint8_t>(

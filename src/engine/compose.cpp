@@ -47,6 +47,32 @@ template <class Op>
         out[k] = uint8_t(uint16_t(uint16_t(a[k] * w1) + uint16_t(b[k] * w2)) >> 8);
 }
 
+// The bytes of a run mixed by the weights of their pixels, one weight per byte.
+template <int Total>
+[[gnu::target_clones("avx2", "default")]] void MixRun(const double* w, const uint8_t* a, const uint8_t* b,
+                                                      uint8_t* __restrict out, int bytes)
+{
+    for (int k = 0; k < bytes; ++k)
+        out[k] = MixByLuma<Total>(w[k], a[k], b[k]);
+}
+
+// least and most: first each pixel's weight from the two luminances, then the same real formula
+// for every byte, which runs on vector lanes.
+template <class Op>
+void LumaRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, int n)
+{
+    constexpr int Chunk = 256;
+    double w[3 * Chunk];
+    for (int from = 0; from < n; from += Chunk) {
+        const int m = std::min(Chunk, n - from);
+        const uint8_t* pa = a + 3 * from;
+        const uint8_t* pb = b + 3 * from;
+        for (int i = 0; i < m; ++i)
+            w[3 * i] = w[3 * i + 1] = w[3 * i + 2] = op.MixWeight(LoadBgr(pa + 3 * i), LoadBgr(pb + 3 * i));
+        MixRun<Op::Total>(w, pa, pb, out + 3 * from, 3 * m);
+    }
+}
+
 // A run of pixels with the same marks, known here as constants: the operator's coverage test
 // folds away and its formula inlines into the loop.
 template <class Op, int M1, int M2>
@@ -59,6 +85,8 @@ void MergeRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, in
         }
         if constexpr (requires { op.Channel(0, 0); })
             return ChannelRun(op, a, b, out, 3 * n);
+        if constexpr (requires { op.MixWeight(Bgr{}, Bgr{}); })
+            return LumaRun(op, a, b, out, n);
     }
     for (int i = 0; i < n; ++i)
         op.combine(M1, M2, LoadBgr(a + 3 * i), LoadBgr(b + 3 * i), out + 3 * i);
@@ -126,11 +154,11 @@ void Engine::ComposeTarget()
 {
     if (!TwoSources())
         return;
-    const int widest = std::max(0, std::min({MaxCanvasWidth, layer[0].width, layer[1].width}));
-    const int tallest = std::max(0, std::min({MaxCanvasHeight, layer[0].height, layer[1].height}));
+    const int w = std::max(0, std::min({MaxCanvasWidth, layer[0].width, layer[1].width}));
+    const int h = std::max(0, std::min({MaxCanvasHeight, layer[0].height, layer[1].height}));
     // Rows of a bitmap body need no padding when the width is a multiple of 4.
-    target.width = std::min(MaxCanvasWidth, (widest + 1) & ~3);
-    target.height = tallest;
+    target.width = std::min(MaxCanvasWidth, (w + 1) & ~3);
+    target.height = h;
 
     if (quickPreview) {
         ComposeQuick(layer[0], layer[1], settings.sourceBias, settings.baseColour, target);

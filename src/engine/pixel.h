@@ -92,36 +92,52 @@ inline constexpr LumaTerm LumaBlue{7.04};
 // 64 times the luminance, each weighted channel truncated on its own.
 inline int LumaTimes64(Bgr p) { return LumaRed.term[p.red] + LumaGreen.term[p.green] + LumaBlue.term[p.blue]; }
 
+// least and most mix the two pixels by a real weight w of source 1 (0..Total) taken from their
+// difference in luminance; each channel is trunc((w * c1 + (Total - w) * c2) / 256).
+template <int Total>
+inline uint8_t MixByLuma(double w, int c1, int c2)
+{
+    return uint8_t(static_cast<int>((w * c1 + (Total - w) * c2) / 256));
+}
+
 class least final : public pixel {
 public:
     using pixel::pixel;
+    // The weights sum to 255 but the divisor is 256, so the result never reaches 255.
+    static constexpr int Total = 255;
+    double MixWeight(Bgr p1, Bgr p2) const
+    {
+        const int d = 128 * (127 - bias) - (LumaTimes64(p1) - LumaTimes64(p2));
+        return std::max(0.0, std::min(d * 0.1, 255.0));
+    }
     void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
     {
         if (Settled(m1, m2, p1, p2, out))
             return;
-        const int d = 128 * (127 - bias) - (LumaTimes64(p1) - LumaTimes64(p2));
-        double w = d * 0.1;
-        w = std::max(0.0, std::min(w, 255.0));
-        // The weights sum to 255 but the divisor is 256, so the result never reaches 255.
-        out[0] = uint8_t(static_cast<int>((w * p1.blue + (255 - w) * p2.blue) / 256));
-        out[1] = uint8_t(static_cast<int>((w * p1.green + (255 - w) * p2.green) / 256));
-        out[2] = uint8_t(static_cast<int>((w * p1.red + (255 - w) * p2.red) / 256));
+        const double w = MixWeight(p1, p2);
+        out[0] = MixByLuma<Total>(w, p1.blue, p2.blue);
+        out[1] = MixByLuma<Total>(w, p1.green, p2.green);
+        out[2] = MixByLuma<Total>(w, p1.red, p2.red);
     }
 };
 
 class most final : public pixel {
 public:
     using pixel::pixel;
+    static constexpr int Total = 256;
+    double MixWeight(Bgr p1, Bgr p2) const
+    {
+        const int d = 128 * (127 - bias) + (LumaTimes64(p1) - LumaTimes64(p2));
+        return std::max(0.0, std::min(d * 0.1, 256.0));
+    }
     void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
     {
         if (Settled(m1, m2, p1, p2, out))
             return;
-        const int d = 128 * (127 - bias) + (LumaTimes64(p1) - LumaTimes64(p2));
-        double w = d * 0.1;
-        w = std::max(0.0, std::min(w, 256.0));
-        out[0] = uint8_t(static_cast<int>((w * p1.blue + (256 - w) * p2.blue) / 256));
-        out[1] = uint8_t(static_cast<int>((w * p1.green + (256 - w) * p2.green) / 256));
-        out[2] = uint8_t(static_cast<int>((w * p1.red + (256 - w) * p2.red) / 256));
+        const double w = MixWeight(p1, p2);
+        out[0] = MixByLuma<Total>(w, p1.blue, p2.blue);
+        out[1] = MixByLuma<Total>(w, p1.green, p2.green);
+        out[2] = MixByLuma<Total>(w, p1.red, p2.red);
     }
 };
 

@@ -214,7 +214,7 @@ TEST(Compose, MatchesReferenceAtTheLargestCanvas)
     Rig rig;
     Engine& e = *rig.engine;
     std::mt19937 rng(77);
-    rig.Layers(2048, 1536, rng);
+    rig.Layers(2048, 1536, rng, 100);  // whole rows in one run
     e.settings.mergeMethod = CodeMost;
     e.settings.contrastMode = ContrastGray;
     e.settings.channelContrast[Green] = 70;

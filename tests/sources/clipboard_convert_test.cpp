@@ -45,7 +45,8 @@ struct DibBuilder {
         Put16(b, 14, uint32_t(bits));
         Put32(b, 16, compression);
         Put32(b, 32, clrUsed);
-        std::memcpy(b.data() + headerSize, extra.data(), extra.size());
+        if (!extra.empty())
+            std::memcpy(b.data() + headerSize, extra.data(), extra.size());
         for (int r = 0; r < Rows(); ++r)
             fill(r, b.data() + headerSize + extra.size() + r * RowBytes());
         return b;

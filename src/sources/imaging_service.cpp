@@ -17,6 +17,12 @@ constexpr uint64_t BlockOverhead = 54;  // info header plus the spare bytes of a
 constexpr size_t SniffBytes = 16;
 // A compressed file this large cannot hold a picture a slot would take.
 constexpr uint64_t MaxContiguousInput = uint64_t(1) << 30;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing builds keep pictures small, so each input runs in microseconds.
+constexpr uint64_t MaxDecodedPixels = uint64_t(4) << 20;
+#else
+constexpr uint64_t MaxDecodedPixels = UINT64_MAX;
+#endif
 
 bool StartsWith(const uint8_t* head, size_t size, const char* magic, size_t n)
 {
@@ -223,7 +229,7 @@ bool AcceptSize(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
         job.report.width = int(width);
         job.report.height = int(height);
     }
-    if (!FitsSourceLimits(width, height))
+    if (!FitsSourceLimits(width, height) || uint64_t(width) * uint64_t(height) > MaxDecodedPixels)
         return DecodeFail(job, "picture of " + std::to_string(width) + " x " + std::to_string(height) +
                                    " pixels is beyond the source limits");
     headerOnly = job.allocate == nullptr;

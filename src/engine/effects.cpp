@@ -176,13 +176,14 @@ int EffectPosition(const EffectKernel& k)
     return -1;
 }
 
+// A kernel of any size but 3 x 3 has no weights to read: it counts as none.
 EffectFilter::EffectFilter(const EffectKernel& k) : kernel(k), none(k.size != 3)
 {
-    // A kernel of any size but 3 x 3 has no weights to read: it counts as none.
+    // The largest result any picture can give; within 16 bits, the divisor must fit there too
+    // (and dividing a sum of at most 32767 by -1 cannot overflow).
     long long reach = std::llabs(k.offset);
     for (int w : k.weights)
         reach += std::llabs(w) * 255;
-    // The divisor must fit too: 16-bit lanes hold it, and -1 would overflow no sum here.
     narrow = reach <= 32767 && k.divisor >= -32768 && k.divisor <= 32767;
     // The box form reaches the same final sum; 16-bit wrapping on the way does not change it.
     box = narrow && BoxShaped(k);

@@ -172,19 +172,26 @@ void FillInsideBlock(const Mapping& m, const double* colX, const double* colY, d
             return;
         }
     }
+    // Byte stores may alias anything, so everything the loop reads of the mapping is held locally.
+    const uint8_t* const block = m.block;
+    const uint8_t* const end = m.end;
+    const uint8_t* const mask = m.mask;
+    const size_t stride = m.stride;
+    const int srcW = m.srcW;
+    const int srcH = m.srcH;
     for (int i = 0; i < BlockColumns; ++i, out += 3) {
         const int tx = s.tx[i];
         const int ty = s.ty[i];
-        if (m.mask && m.mask[size_t(ty) * m.srcW + tx] == 0)
+        if (mask && mask[size_t(ty) * srcW + tx] == 0)
             continue;
-        const uint8_t* p00 = m.block + size_t(ty) * m.stride + tx * 3;
+        const uint8_t* p00 = block + size_t(ty) * stride + tx * 3;
         if (Quick) {
             Store(out, p00);
         } else {
-            const uint8_t* p10 = ty + 1 < m.srcH ? p00 + m.stride : p00;
-            const int dx = tx + 1 < m.srcW ? 3 : 0;
+            const uint8_t* p10 = ty + 1 < srcH ? p00 + stride : p00;
+            const int dx = tx + 1 < srcW ? 3 : 0;
 #if defined(__SSE2__)
-            if (s.w00[i] != 65536 && p10 + dx + 4 <= m.end) {
+            if (s.w00[i] != 65536 && p10 + dx + 4 <= end) {
                 // The fourth byte is zeroed and lands on the next pixel of this block, written next.
                 const uint32_t bgr = InterpolateFour(p00, p10, dx, s.top[i], s.bottom[i]) & 0x00FFFFFF;
                 if (i + 1 < BlockColumns) {

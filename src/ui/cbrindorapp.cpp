@@ -48,16 +48,18 @@ bool CbrindorApp::InitInstance(const QStringList& arguments)
     // An image named on the command line becomes source 1 and counts as loaded, so the count
     // starts from zero before the command line is carried out, not after.
     doc->sourceCount = 0;
+    // The view needs its final client size before the canvas is taken from it.
+    frame->show();
+    QCoreApplication::processEvents();
     const QStringList files = arguments.mid(1);
     if (files.isEmpty() || files.first().isEmpty()) {
         frame->View()->OnInitialUpdate();
     } else {
-        // The view needs its final client size before the canvas is centred in it.
-        frame->show();
-        QCoreApplication::processEvents();
         // The open-file route re-initialises the view itself.
-        if (!doc->OpenDocument(files.first().toStdString()))
+        if (!doc->OpenDocument(files.first().toStdString())) {
+            frame->hide();
             return false;
+        }
     }
     frame->show();
     frame->repaint();

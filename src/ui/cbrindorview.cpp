@@ -67,6 +67,7 @@ void CbrindorView::OnInitialUpdate()
         engine->PlaceSource(2);
         engine->ComposeTarget();
     }
+    UpdateCursor();
     if (statusBar) {
         statusBar->StartTimer();
         statusBar->PaintSourcePanes(-1);
@@ -134,6 +135,7 @@ void CbrindorView::EnterTargetScroll()
     ScrollToPosition(0, 0);
     targetScrollX = horizontalScrollBar()->value();
     targetScrollY = verticalScrollBar()->value();
+    UpdateCursor();
     viewport()->update();
 }
 
@@ -149,7 +151,17 @@ void CbrindorView::EnterSourceScroll(SourceIndex s)
         ClientWidth(), ClientHeight(), c.Width(), c.Height());
     SetScrollSizes(extent.width, extent.height);
     ScrollToPosition(p.offsetX + c.Width(), p.offsetY + c.Height());
+    UpdateCursor();
     viewport()->repaint();
+}
+
+// A cross for drawing zones over the target, a four-way arrow while a source can be dragged.
+void CbrindorView::UpdateCursor()
+{
+    if (!TwoSources())
+        viewport()->unsetCursor();
+    else
+        viewport()->setCursor(mode == ScrollMode::Target ? Qt::CrossCursor : Qt::SizeAllCursor);
 }
 
 void CbrindorView::OnScrollBar(Qt::Orientation orientation, int position)

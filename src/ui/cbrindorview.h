@@ -131,6 +131,7 @@ private:
     bool TwoSources() const;
     void RecomputeAll();
     void SetSelector(int entry);
+    void UpdateCursor();
     bool RunTargetSizeDialogDefault();
 
     void PaintEmptyState(QPainter& p);

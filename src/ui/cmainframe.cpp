@@ -316,6 +316,8 @@ void CMainFrame::StartButtonsNeeded(bool needed)
         view->CreateStartButtons();
     else
         view->RemoveStartButtons();
+    if (statusBarWnd)
+        statusBarWnd->PaintSourcePanes(-1);
 }
 
 void CMainFrame::SourceNameChanged(SourceIndex s, const std::string& text)

@@ -25,8 +25,12 @@ convert -size 800x600 pattern:checkerboard -scale 800% -crop 800x600+0+0 +repage
   -fill '#2f6fd0' -colorize 35% -gravity center -pointsize 90 -fill white \
   -annotate 0 'brindor' "$work/checker.jpg"
 
-# Settings of this run only.
+# Settings of this run only; LOOK=210..218 picks the application look.
 export XDG_CONFIG_HOME="$work/config"
+if [ -n "${LOOK:-}" ]; then
+  mkdir -p "$XDG_CONFIG_HOME/Halvard Pixmoor"
+  printf '[Workspace]\nApplicationLook=%s\n' "$LOOK" > "$XDG_CONFIG_HOME/Halvard Pixmoor/brindor.conf"
+fi
 "$bin" "$work/sunset.png" &
 app_pid=$!
 win=""

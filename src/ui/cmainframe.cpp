@@ -84,6 +84,14 @@ bool CMainFrame::Create()
         BuildMenu(menu, top.children);
         if (QString(top.text) == "&File")
             fileMenu = menu;
+        // A closed pane would otherwise stay closed for good, as the layout is restored.
+        if (QString(top.text) == "&View") {
+            menu->addSeparator();
+            QAction* toggle = pane->toggleViewAction();
+            toggle->setObjectName("togglePane");
+            toggle->setStatusTip("Show or hide the properties pane");
+            menu->addAction(toggle);
+        }
     }
     RebuildRecentMenu();
     resize(InitialWidth, InitialHeight);

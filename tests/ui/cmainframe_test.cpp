@@ -119,6 +119,7 @@ private slots:
         QCOMPARE(MenuTexts(menus[2]), QStringList({"source 1", "Source 2"}));
         QCOMPARE(MenuTexts(menus[2]->actions()[1]->menu()),
                  QStringList({"Top Left", "Top Right", "Bottom Left", "Bottom Right", "middle"}));
+        QCOMPARE(MenuTexts(menus[3]).mid(0, 2), QStringList({"&Application Look", "-"}));
         QMenu* looks = menus[3]->actions()[0]->menu();
         QCOMPARE(MenuTexts(looks), QStringList({"Windows &2000", "Office &XP", "&Windows XP",
                                                 "Office 200&3", "Visual Studio.NET 200&5",

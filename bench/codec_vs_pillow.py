@@ -8,6 +8,7 @@ Pillow and ImageMagick serve only as timing references.
 import argparse
 import io
 import os
+import resource
 import shutil
 import statistics
 import subprocess
@@ -38,31 +39,39 @@ def make_picture():
     return Image.frombytes('RGB', (WIDTH, HEIGHT), bytes(rows))
 
 
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def ours(bench, mode, kind, src, dst, iters):
+    """Median wall time of the timed runs, and processor time per run; the latter also counts
+    the warm-up and the untimed load or write, so it errs on our side's disadvantage."""
+    before = children_cpu()
     out = subprocess.run([bench, 'codec', mode, kind, src, dst, '--iters', str(iters)],
                          check=True, capture_output=True, text=True).stdout
+    cpu = (children_cpu() - before) * 1000 / (iters + 1)
     times = [float(line.split()[1]) for line in out.splitlines() if line.startswith('iter_ms')]
-    return statistics.median(times)
+    return statistics.median(times), cpu
+
+
+def timed(action, iters):
+    action()
+    times = []
+    cpu = time.process_time()
+    for _ in range(iters):
+        start = time.perf_counter()
+        action()
+        times.append((time.perf_counter() - start) * 1000)
+    return statistics.median(times), (time.process_time() - cpu) * 1000 / iters
 
 
 def pillow_decode(path, iters):
-    Image.open(path).load()
-    times = []
-    for _ in range(iters):
-        start = time.perf_counter()
-        Image.open(path).load()
-        times.append((time.perf_counter() - start) * 1000)
-    return statistics.median(times)
+    return timed(lambda: Image.open(path).load(), iters)
 
 
 def pillow_encode(picture, fmt, options, path, iters):
-    picture.save(path, fmt, **options)
-    times = []
-    for _ in range(iters):
-        start = time.perf_counter()
-        picture.save(path, fmt, **options)
-        times.append((time.perf_counter() - start) * 1000)
-    return statistics.median(times)
+    return timed(lambda: picture.save(path, fmt, **options), iters)
 
 
 def convert(args, iters=3):
@@ -77,7 +86,7 @@ def convert(args, iters=3):
 
 
 def rate(ms):
-    return '%8.1f ms %7.0f MB/s' % (ms, PIXEL_MB / (ms / 1000)) if ms else '%19s' % 'n/a'
+    return '%7.1f ms %5.0f MB/s' % (ms, PIXEL_MB / (ms / 1000)) if ms else '%17s' % 'n/a'
 
 
 def main():
@@ -112,10 +121,13 @@ def main():
         magick = convert([path('in.bmp'), path('magick.' + ext)])
         rows.append(('encode ' + kind, mine, theirs, magick))
 
-    print('%dx%d 24-bit, %.2f MB of pixels, median of %d runs' % (WIDTH, HEIGHT, PIXEL_MB, args.iters))
-    print('%-15s %-19s %-19s %-19s' % ('', 'brindor', 'Pillow', 'convert'))
+    print('%dx%d 24-bit, %.2f MB of pixels, median of %d runs (wall), processor time per run (cpu)'
+          % (WIDTH, HEIGHT, PIXEL_MB, args.iters))
+    print('%-15s %-17s %-17s %-17s %-17s %-17s' % ('', 'brindor wall', 'Pillow wall', 'brindor cpu',
+                                                   'Pillow cpu', 'convert wall'))
     for name, mine, theirs, magick in rows:
-        print('%-15s %s %s %s' % (name, rate(mine), rate(theirs), rate(magick)))
+        print('%-15s %s %s %s %s %s' % (name, rate(mine[0]), rate(theirs[0]), rate(mine[1]), rate(theirs[1]),
+                                         rate(magick)))
     if not args.work:
         shutil.rmtree(work)
 

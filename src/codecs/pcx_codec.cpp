@@ -234,19 +234,22 @@ bool PcxCodec::Decode(ByteStream* stream)
     const uint32_t lineBytes = bpl * pcx.planes;
     const uint32_t width = Width();
     const uint32_t height = Height();
-    // The tails let a line whose bytes-per-line is short of the width be read without overrun;
-    // such pixels take whatever the neighbouring bytes hold.
-    std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[size_t{lineBytes} + width]());
-    std::unique_ptr<uint8_t[]> values(new (std::nothrow) uint8_t[size_t{width} + size_t{bpl} * 8]());
+    std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[size_t{lineBytes} + 1]());
+    std::unique_ptr<uint8_t[]> values(new (std::nothrow) uint8_t[size_t{bpl} * 8 + 1]());
     if (!line || !values)
         return Fail(NoMemoryText);
-
+    // Pixels the line data does not reach (bytes-per-line too small for the width) stay black,
+    // so the work per line follows the data, not the declared width.
+    const uint32_t indexesPerLine = pcx.bits == 8 ? bpl : pcx.bits == 4 ? bpl * 2 : pcx.bits == 2 ? bpl * 4
+                                    : pcx.bits == 1 ? bpl * 8 : 0;
+    const uint32_t covered = std::min(width, colour ? bpl : pcx.planes == 1 ? indexesPerLine : bpl * 8);
     const bool planesFit = colour || pcx.planes == 1 || pcx.bits == 1;
     ScanlineReader scan(*stream, uint64_t{lineBytes} * height);
     for (uint32_t y = 0; y < height; ++y) {
         if (const char* fault = scan.ReadLine(line.get(), lineBytes))
             return Fail(fault);
-        if (!planesFit)
+        // Lines without data leave their rows clear.
+        if (!planesFit || lineBytes == 0)
             continue;
         const uint32_t row = height - 1 - y;
         if (colour) {
@@ -254,7 +257,7 @@ bool PcxCodec::Decode(ByteStream* stream)
             const uint8_t* r = line.get();
             const uint8_t* g = r + bpl;
             const uint8_t* b = g + bpl;
-            for (uint32_t x = 0; x < width; ++x, out += 3) {
+            for (uint32_t x = 0; x < covered; ++x, out += 3) {
                 out[0] = b[x];
                 out[1] = g[x];
                 out[2] = r[x];
@@ -265,7 +268,7 @@ bool PcxCodec::Decode(ByteStream* stream)
             PCX_UnpackPixels(values.get(), line.get(), bpl, pcx.planes, pcx.bits);
         else
             PCX_PlanesToPixels(values.get(), line.get(), bpl, pcx.planes, pcx.bits);
-        for (uint32_t x = 0; x < width; ++x)
+        for (uint32_t x = 0; x < covered; ++x)
             SetPixelIndex(x, row, values[x]);
     }
     if (!ReadPalette(scan.Stream(), raw, pcx.bits, pcx.planes))

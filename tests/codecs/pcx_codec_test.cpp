@@ -265,19 +265,29 @@ TEST(PcxFailures, EveryMessage)
     EXPECT_STREQ(codec.ErrorText(), "");
 }
 
-TEST(PcxFailures, ShortBytesPerLineStaysInsideTheLine)
+TEST(PcxFailures, PixelsBeyondAShortLineStayBlack)
 {
-    // Five pixels wide, one byte per plane line: pixels beyond take neighbouring bytes, safely.
+    // Five pixels wide, one byte per plane line.
     Bytes b = PcxHeader(8, 3, 5, 2, 1);
     Add(b, {1, 2, 3, 4, 5, 6});
     RasterImage image;
     ASSERT_TRUE(Decode(image, b));
-    EXPECT_EQ(image.PixelColor(0, 1), (RasterColor{3, 2, 1}));
-    EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{6, 5, 4}));
+    EXPECT_EQ(Row(image, 1, 15), (Bytes{3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Row(image, 0, 15), (Bytes{6, 5, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     b = PcxHeader(1, 1, 20, 1, 1);
     Add(b, {0xA5});
     ASSERT_TRUE(Decode(image, b));
     EXPECT_EQ(Row(image, 0, 3), (Bytes{0xA5, 0, 0}));
+    b = PcxHeader(1, 3, 12, 1, 1);
+    Add(b, {0x3F, 0x80, 0x01});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 2), (Bytes{0x3F, 0x00}));
+    // Bits that unpack to nothing leave the whole row black.
+    b = PcxHeader(7, 1, 3, 1, 2);
+    Add(b, {0x3F, 0x3F});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(image.BitsPerPixel(), 8u);
+    EXPECT_EQ(Row(image, 0, 3), (Bytes{0, 0, 0}));
 }
 
 TEST(PcxLineConverters, UnpackAndPlanes)

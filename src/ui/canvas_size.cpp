@@ -63,7 +63,8 @@ canvas_size::canvas_size(Hooks h, Prompts& p, QWidget* parent) : QDialog(parent)
     layout->addWidget(note);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    setFixedWidth(DluX(174));
+    setMinimumWidth(DluX(200));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     setTabOrder(widthEdit, heightEdit);
     setTabOrder(heightEdit, ok);
     setTabOrder(ok, cancel);

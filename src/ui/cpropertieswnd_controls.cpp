@@ -1,5 +1,6 @@
 #include "cpropertieswnd_controls.h"
 
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -150,6 +151,8 @@ CClassToolBar::CClassToolBar(int id, QWidget* parent) : QToolBar(parent)
     setStyleSheet("QToolBar { border: none; padding: 0px; spacing: 0px; }"
                   "QToolButton { padding: 1px; margin: 0px; }");
     toggleViewAction()->setVisible(false);
+    layout()->setContentsMargins(0, 0, 0, 0);
+    layout()->setSpacing(0);
 }
 
 QAction* CClassToolBar::AddCommand(int id, const QPixmap& picture, const QString& tip)
@@ -159,6 +162,9 @@ QAction* CClassToolBar::AddCommand(int id, const QPixmap& picture, const QString
     action->setToolTip(tip);
     action->setStatusTip(tip);
     action->setObjectName(QString("cmd%1").arg(id));
+    // Eight buttons share the 215 pixels of the second toolbar.
+    if (QWidget* button = widgetForAction(action))
+        button->setFixedSize(ToolButtonSide + 6, ToolButtonSide + 6);
     return action;
 }
 

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Starts the real desktop program under Xvfb with two generated pictures, then saves a screenshot
+# of the properties pane and of each dialog: rotate, target size, change source, blend options,
+# replace source, text entry, batch merging.
+# Usage: tools/screenshot_dialogs.sh [output folder] [brindor binary]
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+out="${1:-$here/build/screenshots}"
+bin="${2:-$here/build/app/brindor}"
+[ -x "$bin" ] || { echo "no program at $bin (build the brindor target first)" >&2; exit 1; }
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v convert >/dev/null || {
+  echo "needs xvfb, xdotool and imagemagick" >&2; exit 1; }
+
+work="$(mktemp -d)"
+trap 'kill "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+display=":$((190 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1400x960x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display" QT_QPA_PLATFORM=xcb
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+convert -size 900x640 gradient:'#7ad3ff-#1b3a6b' -fill '#fff3a0' -draw 'circle 450,300 450,200' "$work/sky.png"
+convert -size 700x500 pattern:checkerboard -scale 800% -crop 700x500+0+0 +repage \
+  -fill '#d05a2f' -colorize 40% "$work/tiles.png"
+
+export XDG_CONFIG_HOME="$work/config"
+"$bin" "$work/sky.png" &
+app_pid=$!
+win=""
+for _ in $(seq 100); do
+  win="$(xdotool search --onlyvisible --name '^Brindor' 2>/dev/null | head -1 || true)"
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "the window did not appear" >&2; exit 1; }
+xdotool windowmove "$win" 0 0 windowsize "$win" 1400 960
+sleep 1
+xdotool mousemove 500 700 click 1
+sleep 0.3
+xdotool key ctrl+o
+sleep 1.5
+xdotool type --delay 20 "$work/tiles.png"
+xdotool key Return
+sleep 2
+mkdir -p "$out"
+
+shot() { sleep "${2:-1.2}"; import -window root "$out/$1.png"; echo "screenshot: $out/$1.png"; }
+
+xdotool mousemove 500 900
+shot pane 0.5
+# Edit menu: "Batch merge..." and "Target Image Size..." by their places in the opened menu.
+xdotool mousemove 68 9 click 1
+sleep 0.5
+xdotool mousemove 130 140 click 1
+shot canvas_size
+xdotool key Escape
+sleep 0.5
+xdotool mousemove 68 9 click 1
+sleep 0.5
+xdotool mousemove 130 96 click 1
+shot batch_merge
+xdotool key Escape
+sleep 0.5
+xdotool mousemove 500 700 click 1
+xdotool key ctrl+r
+sleep 1
+shot rotate
+xdotool key Escape
+sleep 0.5
+xdotool mousemove 500 700 click 1
+xdotool key t
+shot replace_source
+xdotool key Escape
+sleep 0.5
+# The pane's buttons under its selector: "Change Src 1", then "Blend Setup".
+xdotool mousemove "${CHANGE_X:-1239}" "${BUTTONS_Y:-93}" click 1
+shot modify_source
+xdotool key Return
+sleep 0.5
+xdotool mousemove "${SETUP_X:-1360}" "${BUTTONS_Y:-93}" click 1
+shot blend_options
+xdotool key Escape
+sleep 0.5
+xdotool mousemove 500 700 click 1
+xdotool key t
+sleep 1
+xdotool key Tab space
+shot text_entry
+xdotool key Escape

@@ -18,6 +18,10 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 
 // A BMP file laid out by hand: any header form, depth, compression, palette and pixel bytes.
 struct BmpSpec {
+    BmpSpec(uint32_t header, int32_t w, int32_t h, uint16_t depth, uint32_t compressionId = 0)
+        : headerSize(header), width(w), height(h), bits(depth), compression(compressionId)
+    {
+    }
     uint32_t headerSize = 40;  // 12 (OS/2 core), 40, 108 (v4) or 124 (v5)
     int32_t width = 0;
     int32_t height = 0;  // negative: rows top-down
@@ -59,8 +63,8 @@ std::vector<uint8_t> MakeBmp(const BmpSpec& s)
         for (uint32_t i = 40; i < s.headerSize; i += 4)
             Put32(out, (i - 40) / 4 < s.masks.size() ? s.masks[(i - 40) / 4] : 0);
     }
-    for (uint32_t v : s.masks)
-        if (masksAfterHeader)
+    if (masksAfterHeader)
+        for (uint32_t v : s.masks)
             Put32(out, v);
     for (uint32_t c : s.palette) {
         out.push_back(uint8_t(c));
@@ -282,8 +286,9 @@ TEST_F(BmpDecode, TruncatedAndDamagedFilesNeverCrash)
         std::vector<uint8_t> bytes = good;
         bytes[i] ^= 0x81;
         DecodedImage out;
-        if (DecodeImageMemory(bytes.data(), bytes.size(), out))
+        if (DecodeImageMemory(bytes.data(), bytes.size(), out)) {
             EXPECT_TRUE(FitsSourceLimits(out.width, out.height));
+        }
     }
 }
 

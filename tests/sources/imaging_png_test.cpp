@@ -11,6 +11,7 @@ namespace {
 
 // A PNG as libpng should write it: raw rows in the file's own layout, top row first.
 struct PngSpec {
+    PngSpec(int w, int h, int type = PNG_COLOR_TYPE_RGB, int bits = 8) : width(w), height(h), colourType(type), depth(bits) {}
     int width = 0;
     int height = 0;
     int colourType = PNG_COLOR_TYPE_RGB;

@@ -8,6 +8,10 @@ namespace {
 
 // One page as libtiff should store it: raw samples in the file's own layout, top row first.
 struct TiffPage {
+    TiffPage(int w, int h, int samplesPerPixel = 3, int bits = 8, int photometricId = PHOTOMETRIC_RGB)
+        : width(w), height(h), samples(samplesPerPixel), depth(bits), photometric(photometricId)
+    {
+    }
     int width = 0;
     int height = 0;
     int samples = 3;

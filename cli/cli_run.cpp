@@ -8,15 +8,15 @@
 
 namespace {
 
-int CornerCommand(SourceIndex s, PlacePreset preset)
+// The corners in the order the engine numbers them; -1 for the middle positions.
+int Corner(PlacePreset preset)
 {
-    const int first = s == 1 ? CmdTopLeft1 : CmdTopLeft1 + 4;
     switch (preset) {
-    case PlacePreset::TopLeft: return first;
-    case PlacePreset::TopRight: return first + 1;
-    case PlacePreset::BottomLeft: return first + 2;
-    case PlacePreset::BottomRight: return first + 3;
-    default: return 0;
+    case PlacePreset::TopLeft: return 0;
+    case PlacePreset::TopRight: return 1;
+    case PlacePreset::BottomLeft: return 2;
+    case PlacePreset::BottomRight: return 3;
+    default: return -1;
     }
 }
 
@@ -111,15 +111,14 @@ void MergeSession::Merge()
         engine.placement[s - 1].offsetY = o.offsetY;
         if (!o.place)
             continue;
-        if (const int corner = CornerCommand(s, *o.place))
-            engine.ShoveToCorner(corner);
-        else {
-            engine.middleCounter[s - 1] = MiddleStep(*o.place);
-            engine.MiddlePreset(s);
-        }
+        const int corner = Corner(*o.place);
+        const auto [x, y] = corner >= 0 ? engine.CornerOffsets(s, corner) : engine.MiddleOffsets(s, MiddleStep(*o.place));
+        engine.placement[s - 1].offsetX = x;
+        engine.placement[s - 1].offsetY = y;
     }
+    // Placed and composed once below, whatever the presets asked for.
     if (options.juxtapose)
-        engine.Juxtapose(options.juxtapose == 12 ? 1 : 2);
+        engine.ArrangeJuxtaposed(options.juxtapose == 12 ? 1 : 2);
     engine.PlaceSource(1);
     engine.PlaceSource(2);
     engine.ComposeTarget();

@@ -130,6 +130,13 @@ public:
     void MiddlePreset(SourceIndex s); // applies the counter's position, then advances it
     int MiddleButtonImage(SourceIndex s) const { return (s == 1 ? MiddleImage1 : MiddleImage2) + middleCounter[s - 1]; }
     void Juxtapose(SourceIndex left);  // CmdJuxtapose12: left 1; CmdJuxtapose21: left 2
+    // The preset positions alone, from the current geometry, for callers that place and compose
+    // once themselves: corner 0..3 (top left, top right, bottom left, bottom right), middle step
+    // 0..4 (centre, centre top, centre bottom, left centre, right centre).
+    std::pair<int, int> CornerOffsets(SourceIndex s, int corner) const;
+    std::pair<int, int> MiddleOffsets(SourceIndex s, int step) const;
+    // Juxtaposition's scales and offsets without placing or composing.
+    void ArrangeJuxtaposed(SourceIndex left);
     // Runs a preset or juxtaposition command by id; false for other ids.
     bool RunPlacementCommand(int command);
 

@@ -10,6 +10,30 @@ void Engine::ApplyPosition(SourceIndex s, int offsetX, int offsetY)
         listener->ScrollSourceRequested(s, true);
 }
 
+std::pair<int, int> Engine::CornerOffsets(SourceIndex s, int corner) const
+{
+    const double e = ScaledBoxWidth(s) - CanvasWidth();
+    const double f = ScaledBoxHeight(s) - CanvasHeight();
+    const bool right = corner == 1 || corner == 3;
+    const bool bottom = corner >= 2;
+    return {right ? static_cast<int>(e) : 0, bottom ? static_cast<int>(f) : 0};
+}
+
+std::pair<int, int> Engine::MiddleOffsets(SourceIndex s, int step) const
+{
+    const double e = ScaledBoxWidth(s) - CanvasWidth();
+    const double f = ScaledBoxHeight(s) - CanvasHeight();
+    const int centreX = static_cast<int>(e * 0.5);
+    const int centreY = static_cast<int>(f * 0.5);
+    switch (step) {
+    case 0: return {centreX, centreY};
+    case 1: return {centreX, 0};
+    case 2: return {centreX, static_cast<int>(f)};
+    case 3: return {0, centreY};
+    default: return {static_cast<int>(e), centreY};
+    }
+}
+
 void Engine::ShoveToCorner(int command)
 {
     if (!TwoSources() || command < CmdTopLeft1 || command > CmdBottomRight2)
@@ -17,11 +41,8 @@ void Engine::ShoveToCorner(int command)
     const int corner = (command - CmdTopLeft1) % 4;  // top left, top right, bottom left, bottom right
     const SourceIndex s = command - CmdTopLeft1 < 4 ? 1 : 2;
     UpdateSourceGeometry(s);
-    const double e = ScaledBoxWidth(s) - CanvasWidth();
-    const double f = ScaledBoxHeight(s) - CanvasHeight();
-    const bool right = corner == 1 || corner == 3;
-    const bool bottom = corner >= 2;
-    ApplyPosition(s, right ? static_cast<int>(e) : 0, bottom ? static_cast<int>(f) : 0);
+    const auto [x, y] = CornerOffsets(s, corner);
+    ApplyPosition(s, x, y);
 }
 
 void Engine::MiddlePreset(SourceIndex s)
@@ -35,23 +56,24 @@ void Engine::MiddlePreset(SourceIndex s)
     if (listener)
         listener->MiddleImageChanged(s, MiddleButtonImage(s));
     UpdateSourceGeometry(s);
-    const double e = ScaledBoxWidth(s) - CanvasWidth();
-    const double f = ScaledBoxHeight(s) - CanvasHeight();
-    const int centreX = static_cast<int>(e * 0.5);
-    const int centreY = static_cast<int>(f * 0.5);
-    switch (step) {
-    case 0: ApplyPosition(s, centreX, centreY); break;
-    case 1: ApplyPosition(s, centreX, 0); break;
-    case 2: ApplyPosition(s, centreX, static_cast<int>(f)); break;
-    case 3: ApplyPosition(s, 0, centreY); break;
-    default: ApplyPosition(s, static_cast<int>(e), centreY); break;
-    }
+    const auto [x, y] = MiddleOffsets(s, step);
+    ApplyPosition(s, x, y);
 }
 
 void Engine::Juxtapose(SourceIndex left)
 {
     if (!TwoSources())
         return;
+    ArrangeJuxtaposed(left);
+    if (listener)
+        listener->ScrollSourceRequested(1, false);
+    PlaceSource(1);
+    PlaceSource(2);
+    ComposeTarget();
+}
+
+void Engine::ArrangeJuxtaposed(SourceIndex left)
+{
     const int W = CanvasWidth();
     const int H = CanvasHeight();
     for (SourceIndex s : {1, 2}) {
@@ -83,11 +105,6 @@ void Engine::Juxtapose(SourceIndex left)
     placement[left - 1].offsetY = 0;
     placement[right - 1].offsetX = -(W / 2);
     placement[right - 1].offsetY = 0;
-    if (listener)
-        listener->ScrollSourceRequested(1, false);
-    PlaceSource(1);
-    PlaceSource(2);
-    ComposeTarget();
 }
 
 bool Engine::RunPlacementCommand(int command)

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "cpropertieswnd_controls.h"
+#include "flying_tips.h"
 #include "pane_fixture.h"
 #include "prop_grid_ctrl.h"
 #include "prop_grid_editors.h"
@@ -16,6 +17,13 @@ using pane_fixture::Pane;
 
 namespace {
 const int PaneButtons[] = {328, 330, 332, 333, 344, 32841, 32846};
+// A pointer movement over a control, as the window system delivers it.
+void Hover(QWidget* w, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
 const int ToolCommands[] = {32829, 32800, 32795, 32796, 32797, 32799, 32793, 32794, 32792, 32798,
                             32833, 32834, 32835, 32836, 32837, 32838, 32839, 32840};
 }  // namespace
@@ -168,6 +176,33 @@ private slots:
         QVERIFY(c.SelectorTip().startsWith("Selected source image can now be individually scrolled"));
         Pane single(1);
         QCOMPARE(single.contents->Statistics()->SizeText(), QString());
+    }
+
+    void controlsExplainThemselvesInFlyingTips()
+    {
+        Pane pane(2);
+        CPropertiesWndContents& c = *pane.contents;
+        Hover(c.Statistics(), QPoint(20, 10));
+        QVERIFY(pane.view->Tip());
+        QCOMPARE(pane.view->Tip()->Lines(), QStringList{"You can change the target width and height in the edit menu."});
+        // One tip at a time: the selector's waits until the view closes this one.
+        Hover(c.Selector(), QPoint(20, 10));
+        QCOMPARE(pane.view->Tip()->Lines().size(), 1);
+        pane.view->CloseTip();
+        pane.view->centeringTipArmed = false;
+        Hover(c.CentreButton(1), QPoint(5, 5));
+        QVERIFY(!pane.view->Tip());
+        pane.view->centeringTipArmed = true;
+        Hover(c.CentreButton(1), QPoint(6, 6));
+        QVERIFY(pane.view->Tip());
+        QVERIFY(pane.view->Tip()->Lines().first().startsWith("These source image centering buttons"));
+        QTest::mousePress(c.CentreButton(1), Qt::LeftButton);
+        QVERIFY(!pane.view->Tip());
+        QTest::mouseRelease(c.CentreButton(1), Qt::LeftButton);
+
+        Pane single(1);
+        Hover(single.contents->Statistics(), QPoint(20, 10));
+        QVERIFY(!single.view->Tip());
     }
 
     void resetAsksFirst()

@@ -63,6 +63,8 @@ bool CbrindorApp::InitInstance(const QStringList& arguments)
     }
     frame->show();
     frame->repaint();
+    // Typed shortcuts (b, 1, 2, blend keys) reach the view from the start.
+    frame->View()->setFocus();
     frame->UpdateCommandUI();
     WatchIdle();
     return true;

@@ -305,9 +305,11 @@ TEST(Edits, ResetAsksAndOnYesRestoresDefaultsButKeepsThresholdAndBaseColour)
     EXPECT_TRUE(e.Enabled(PropertyId::InfiniteContrastBias));
     EXPECT_EQ(e.Shown(PropertyId::InfiniteContrastBias), "90");
     EXPECT_EQ(e.settings.baseColour, (Bgr{1, 2, 3}));
-    for (const PropertyRow& row : PropertyTable)
-        if (row.id != PropertyId::InfiniteContrastBias)
+    for (const PropertyRow& row : PropertyTable) {
+        if (row.id != PropertyId::InfiniteContrastBias) {
             EXPECT_EQ(e.Shown(row.id), row.shownDefault) << row.label;
+        }
+    }
     // The target shows both sources centred: source 1 fits as 1000 x 500 on the 1000 x 700 canvas.
     EXPECT_EQ(e.placement[0].offsetY, -100);
     EXPECT_EQ(e.target.width, 1000);

@@ -48,6 +48,13 @@ shot() { sleep "${2:-1.2}"; import -window root "$out/$1.png"; echo "screenshot:
 
 xdotool mousemove 500 900
 shot pane 0.5
+# The merge method row's drop-down list, opened in place.
+xdotool mousemove "${LIST_X:-1310}" "${LIST_Y:-463}" click 1
+shot grid_list
+xdotool key Escape
+sleep 0.3
+xdotool key Escape
+sleep 0.3
 # Edit menu: "Batch merge..." and "Target Image Size..." by their places in the opened menu.
 xdotool mousemove 68 9 click 1
 sleep 0.5

@@ -13,6 +13,7 @@
 namespace {
 constexpr char ItemProperty[] = "gridItem";
 constexpr char FilledProperty[] = "editorFilled";
+constexpr char RefusedProperty[] = "refusedText";
 constexpr int RowHeight = 20;
 
 grid_property* EditorItem(const QWidget* editor)
@@ -107,7 +108,9 @@ void prop_grid_delegate::setEditorData(QWidget* editor, const QModelIndex& index
 // editor by itself (another row clicked) still commits the number.
 void prop_grid_delegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const
 {
-    if (qobject_cast<prop_grid_spin*>(editor))
+    // A text already refused by leaving the editor has had its message.
+    auto* spin = qobject_cast<prop_grid_spin*>(editor);
+    if (spin && spin->property(RefusedProperty).toString() != spin->text())
         const_cast<prop_grid_delegate*>(this)->CommitNumberEditor(editor);
 }
 
@@ -125,6 +128,7 @@ bool prop_grid_delegate::CommitNumberEditor(QWidget* editor)
     if (!item || !spin || !active)
         return true;
     const CommitResult result = item->OnUpdateValue(engine, spin->text());
+    spin->setProperty(RefusedProperty, result == CommitResult::Refused ? spin->text() : QString());
     committed(item, result);
     return result != CommitResult::Refused;
 }

@@ -157,6 +157,20 @@ private slots:
         QCOMPARE(engine->settings.channelBrightness[Red], 50);
     }
 
+    void leavingARefusedEditAnswersItOnce()
+    {
+        auto* spin = qobject_cast<prop_grid_spin*>(grid->OpenEditor(PropertyId::GreenBrightness));
+        spin->SetText("140");
+        QTest::keyClick(spin, Qt::Key_Return);
+        QCOMPARE(prompts.shown.size(), size_t(1));
+        // Another row is clicked: the view closes the editor and commits it once more.
+        grid->Tree()->setCurrentItem(grid->Item(PropertyId::RedContrast), 1);
+        Settle();
+        QCOMPARE(prompts.shown.size(), size_t(1));
+        QCOMPARE(engine->settings.channelBrightness[Green], 50);
+        QCOMPARE(grid->Value(PropertyId::GreenBrightness), QString("50"));
+    }
+
     void overallContrastSetsTheThreeChannels()
     {
         QVERIFY(!Enter(PropertyId::OverallContrast, "80"));

@@ -2,6 +2,10 @@
 // rules, looks, the open-file route, recent files, the command line, the idle hook, About.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QMenuBar>
@@ -305,6 +309,72 @@ private slots:
         QVERIFY(!about.isVisible());
         QCOMPARE(about.result(), int(QDialog::Accepted));
         QDesktopServices::unsetUrlHandler("https");
+    }
+
+    void shortcutsRunTheirCommandsOnlyWhenEnabled()
+    {
+        auto app = Start();
+        CMainFrame* f = app->Frame();
+        f->show();
+        QApplication::setActiveWindow(f);
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        dialogs.path = first.toStdString();
+        QTest::keyClick(f->View(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(app->Document().SourceCount(), 1);
+        // Copy is disabled with one source: its shortcut leaves the clipboard alone.
+        QApplication::clipboard()->setText("kept");
+        QTest::keyClick(f->View(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("kept"));
+        dialogs.path = second.toStdString();
+        QTest::keyClick(f->View(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(f->View(), Qt::Key_Insert, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->mimeData()->hasFormat("image/bmp"));
+    }
+
+    void batchRunCountsInTheStatusBarAndStopsOnEsc()
+    {
+        QTemporaryDir folder;
+        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
+        ui_test::WritePicture(folder, "two.bmp", 50, 20);
+        ui_test::WritePicture(folder, "three.png", 30, 30);
+        auto app = Start();
+        CMainFrame* f = app->Frame();
+        dialogs.path = first.toStdString();
+        f->RunCommand(57601);
+        dialogs.path = one.toStdString();
+        f->RunCommand(57601);
+        const auto acceptBatch = [] {
+            if (QWidget* d = QApplication::activeModalWidget())
+                if (auto* ok = d->findChild<QPushButton*>("ok"))
+                    ok->click();
+        };
+        QTimer::singleShot(0, acceptBatch);
+        messages.Clear();
+        QVERIFY(f->RunCommand(32801));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 3"));
+        QVERIFY(QFileInfo::exists(folder.filePath("output/two.bmp")));
+        QCOMPARE(messages.shown.back(), std::string("Batch merging is complete."));
+
+        // Esc during the run asks first; Yes ends it after the current file.
+        QTimer::singleShot(0, [f, acceptBatch] {
+            acceptBatch();
+            // Pressed while the run pumps its messages between files.
+            QTimer::singleShot(0, f, [f] {
+                QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(f->View(), &esc);
+            });
+        });
+        messages.Clear();
+        messages.answer = true;
+        f->StatusBar()->Pane(4)->SetText("Batch merge status");
+        QVERIFY(f->RunCommand(32801));
+        QCOMPARE(messages.shown.back(), std::string("Do you really want to quit ?"));
+        QVERIFY(f->StatusBar()->Pane(4)->Text() != QString("Current file count = 3"));
+        // Keys reach the windows again once the run is over.
+        QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+        f->View()->EnterSourceScroll(1);
+        QApplication::sendEvent(f->View(), &b);
+        QCOMPARE(f->View()->Mode(), ScrollMode::Target);
     }
 
     void layoutIsSavedUnderWorkspace()

@@ -68,7 +68,6 @@ bool CMainFrame::Create()
     statusBarWnd->SetView(view);
     setCentralWidget(view);
 
-    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     pane = new CPropertiesWnd(this);
     pane->SetFallbackContext(PaneContext{&doc, &view->GetEngine(), view, this, nullptr});
     pane->SetContents(new CPropertiesWndContents(PaneContext{&doc, &view->GetEngine(), view, this, nullptr}));
@@ -203,6 +202,11 @@ void CMainFrame::OnApplicationLook(int id)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     applicationLook = IsLookId(id) ? id : DefaultLook;
     ApplyLook(applicationLook);
+    // Smart docking: animated docking with tabbed and nested drop places.
+    const QMainWindow::DockOptions plain = QMainWindow::AllowTabbedDocks;
+    setDockOptions(LookFor(applicationLook).smartDocking
+                       ? plain | QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks
+                       : plain);
     update();
     settings.WriteInt(WorkspaceSection, "ApplicationLook", applicationLook);
     for (auto& [lookId, action] : actions)

@@ -184,9 +184,11 @@ private slots:
             QCOMPARE(QSettings().value("Workspace/ApplicationLook").toInt(), 211);
             QVERIFY(app->Frame()->Action(211)->isChecked());
             QVERIFY(!app->Frame()->Action(215)->isChecked());
+            QVERIFY(!(app->Frame()->dockOptions() & QMainWindow::AnimatedDocks));
             const QColor xp = QApplication::palette().color(QPalette::Window);
             QVERIFY(app->Frame()->RunCommand(216));
             QVERIFY(QApplication::palette().color(QPalette::Window) != xp);
+            QVERIFY(app->Frame()->dockOptions() & QMainWindow::AnimatedDocks);
             QVERIFY(app->Frame()->RunCommand(211));
         }
         auto next = Start();

@@ -23,6 +23,7 @@ constexpr const char* NullImageText = "null image!!!";
 constexpr const char* HeaderWriteText = "cannot write PCX header";
 constexpr const char* DataWriteText = "cannot write PCX data";
 constexpr const char* NoMemoryText = "can't allocate memory";
+constexpr const char* TooLargeText = "image too large for PCX";
 
 constexpr uint32_t HeaderSize = 128;
 constexpr uint8_t Manufacturer = 10;
@@ -31,6 +32,9 @@ constexpr uint32_t MaxPlanes = 4;
 constexpr uint8_t ColourMapSignature = 12;
 constexpr uint8_t CountMark = 0xC0;
 constexpr uint32_t MaxRun = 63;
+// Bytes per line (the width rounded up to even) and the last row must fit 16 bits.
+constexpr uint32_t MaxWidth = 0xFFFE;
+constexpr uint32_t MaxHeight = 0x10000;
 
 struct PcxHeader {
     uint8_t manufacturer;
@@ -304,6 +308,8 @@ bool PcxCodec::Encode(ByteStream* stream)
         return Fail(NullImageText);
     const uint32_t width = Width();
     const uint32_t height = Height();
+    if (width > MaxWidth || height > MaxHeight)
+        return Fail(TooLargeText);
     uint8_t out[HeaderSize] = {};
     out[0] = Manufacturer;
     out[1] = 5;

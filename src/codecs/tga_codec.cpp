@@ -18,8 +18,10 @@ constexpr const char* NullStreamText = "null file handler";
 constexpr const char* NullImageText = "null image!!!";
 constexpr const char* WriteFailedText = "cannot write TGA file";
 constexpr const char* NoMemoryText = "can't allocate memory";
+constexpr const char* TooLargeText = "image too large for TGA";
 
 constexpr uint32_t HeaderSize = 18;
+constexpr uint32_t MaxSide = 0xFFFF;
 constexpr uint32_t MaxColourMap = 256;
 constexpr uint8_t RightToLeft = 0x10;
 constexpr uint8_t TopFirst = 0x20;
@@ -219,6 +221,9 @@ bool TgaCodec::Encode(ByteStream* stream)
         return Fail(NullImageText);
     const uint32_t width = Width();
     const uint32_t height = Height();
+    // The header holds 16 bits of each size; a larger picture would be written as another.
+    if (width > MaxSide || height > MaxSide)
+        return Fail(TooLargeText);
     uint8_t out[HeaderSize] = {};
     out[2] = 2;
     PutLe16(out + 12, width);

@@ -345,6 +345,25 @@ TEST_F(RasterFiles, SavedFilesLoadBackThroughFileStreams)
     }
 }
 
+TEST(RasterEncode, RefusesSizesTheHeadersCannotHold)
+{
+    RasterImage image;
+    ASSERT_NE(image.Create(65535, 1, 24, FormatBmp), nullptr);
+    MemoryStream out;
+    out.OpenEmpty();
+    EXPECT_TRUE(image.Encode(&out, FormatTga));
+    EXPECT_FALSE(image.Encode(&out, FormatPcx));  // bytes per line would wrap to 0
+    EXPECT_STREQ(image.ErrorText(), "image too large for PCX");
+    ASSERT_NE(image.Create(65534, 1, 24, FormatBmp), nullptr);
+    EXPECT_TRUE(image.Encode(&out, FormatPcx));
+    ASSERT_NE(image.Create(1, 65536, 24, FormatBmp), nullptr);
+    EXPECT_TRUE(image.Encode(&out, FormatPcx));
+    EXPECT_FALSE(image.Encode(&out, FormatTga));
+    EXPECT_STREQ(image.ErrorText(), "image too large for TGA");
+    ASSERT_NE(image.Create(65536, 1, 24, FormatBmp), nullptr);
+    EXPECT_FALSE(image.Encode(&out, FormatTga));
+}
+
 TEST(RasterEncode, ChecksItsArguments)
 {
     RasterImage empty;

@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTimer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -270,6 +273,26 @@ private slots:
         QCOMPARE(used.height(), int(768.0 * printer.width() * printer.logicalDpiY() /
                                     (1024.0 * printer.logicalDpiX())));
         QVERIFY(QFileInfo(pdf).size() > 1000);
+    }
+
+    void printPreviewRemembersPagesSideBySide()
+    {
+        StartWithClient(QSize(1000, 800));
+        Load("a.png");
+        Load("b.png");
+        bool painted = false;
+        QTimer::singleShot(0, [&painted] {
+            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+            painted = preview && preview->pageCount() == 1;
+            preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
+            dialog->reject();
+        });
+        QVERIFY(app->Frame()->RunCommand(57609));
+        QVERIFY(painted);
+        QCOMPARE(QSettings().value("Settings/PreviewPages").toInt(), 2);
     }
 
     void copyAndPasteThroughTheClipboard()

@@ -23,6 +23,10 @@ QTreeWidgetItem* MakeGroup(const QString& text)
     bold.setBold(true);
     item->setFont(LabelColumn, bold);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    // Headings sit on a shaded band, as in a developer tool's property grid.
+    const QBrush band(QApplication::palette().color(QPalette::Window).darker(104));
+    item->setBackground(LabelColumn, band);
+    item->setBackground(ValueColumn, band);
     return item;
 }
 

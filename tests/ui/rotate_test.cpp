@@ -120,6 +120,18 @@ private slots:
         engine->SetListener(nullptr);
     }
 
+    void previewSurvivesOtherIdleWork()
+    {
+        rotate dialog(*engine, prompts);
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<wheel*>(), Qt::LeftButton, {}, QPoint(50, 99));
+        // The application's own idle work may finish the quick flag before the dialog's turn.
+        engine->quickPreview = false;
+        while (dialog.IdleWorkPending())
+            dialog.OnIdle();
+        QCOMPARE(engine->placement[0].angle, -180.0);
+    }
+
     void centreOfTheWheelChangesNothing()
     {
         rotate dialog(*engine, prompts);

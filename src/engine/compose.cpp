@@ -6,6 +6,7 @@
 #include "effects.h"
 #include "engine.h"
 #include "pixel.h"
+#include "simd.h"
 #include "tone.h"
 
 namespace {
@@ -31,14 +32,14 @@ int RunEnd(const uint8_t* ma, const uint8_t* mb, int c, int n)
 // Where both sources cover, operators whose formula treats each channel alike take the run as
 // one stretch of bytes; built for AVX2 too, as the lanes give the same integers either way.
 template <class Op>
-[[gnu::target_clones("avx2", "default")]] void ChannelRun(const Op& op, const uint8_t* a, const uint8_t* b,
+BRINDOR_CLONES void ChannelRun(const Op& op, const uint8_t* a, const uint8_t* b,
                                                           uint8_t* __restrict out, int bytes)
 {
     for (int k = 0; k < bytes; ++k)
         out[k] = op.Channel(a[k], b[k]);
 }
 
-[[gnu::target_clones("avx2", "default")]] void AverageRun(int bias, const uint8_t* a, const uint8_t* b,
+BRINDOR_CLONES void AverageRun(int bias, const uint8_t* a, const uint8_t* b,
                                                           uint8_t* __restrict out, int bytes)
 {
     // Both products and their sum fit 16 bits for a bias of 0..256.
@@ -49,7 +50,7 @@ template <class Op>
 
 // The bytes of a run mixed by the weights of their pixels, one weight per byte.
 template <int Total>
-[[gnu::target_clones("avx2", "default")]] void MixRun(const double* w, const uint8_t* a, const uint8_t* b,
+BRINDOR_CLONES void MixRun(const double* w, const uint8_t* a, const uint8_t* b,
                                                       uint8_t* __restrict out, int bytes)
 {
     for (int k = 0; k < bytes; ++k)

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "simd.h"
+
 namespace {
 
 // Weights by row: upper, middle, lower; within a row: left, middle, right.
@@ -85,9 +87,7 @@ template <int Div>
         vsum[n] = int16_t(a[n] + b[n] + c[n]);
 }
 
-// The hot loops, built for AVX2 too and picked by the processor at load time; integer lanes give
-// the same results either way.
-#define BRINDOR_CLONES [[gnu::target_clones("avx2", "default")]]
+// The hot loops are built for AVX2 too (simd.h); integer lanes give the same results either way.
 
 BRINDOR_CLONES void ColumnSums(const uint8_t* a, const uint8_t* b, const uint8_t* c, int16_t* vsum, int count)
 {

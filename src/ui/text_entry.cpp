@@ -115,20 +115,20 @@ text_entry::text_entry(CbrindorDoc& d, FontEngine& f, SourceIndex slot, bool rep
     SetControlId(label, LabelId);
     auto* hint = new QLabel("Use 'enter' key to add new line of text", this);
 
-    struct Spec {
+    struct ButtonDef {
         int id;
         const char* text;
         const char* name;
     };
-    const Spec specs[] = {{OkId, "Ok", "ok"},           {SetFontId, "Set Font", "setFont"},
+    const ButtonDef defs[] = {{OkId, "Ok", "ok"},           {SetFontId, "Set Font", "setFont"},
                           {ZapId, "Zap Text", "zap"},   {PasteId, "Paste text", "paste"},
                           {BackgroundId, "Bk Gnd Color", "background"}, {TryId, "Try Text", "try"}};
     QPushButton* buttons[6];
     for (int k = 0; k < 6; ++k) {
-        buttons[k] = new QPushButton(specs[k].text, this);
-        buttons[k]->setObjectName(specs[k].name);
+        buttons[k] = new QPushButton(defs[k].text, this);
+        buttons[k]->setObjectName(defs[k].name);
         buttons[k]->setAutoDefault(false);
-        SetControlId(buttons[k], specs[k].id);
+        SetControlId(buttons[k], defs[k].id);
     }
     tryButton = buttons[5];
     connect(buttons[0], &QPushButton::clicked, this, &text_entry::accept);

@@ -17,8 +17,8 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 }
 
 // A BMP file laid out by hand: any header form, depth, compression, palette and pixel bytes.
-struct BmpSpec {
-    BmpSpec(uint32_t header, int32_t w, int32_t h, uint16_t depth, uint32_t compressionId = 0)
+struct BmpLayout {
+    BmpLayout(uint32_t header, int32_t w, int32_t h, uint16_t depth, uint32_t compressionId = 0)
         : headerSize(header), width(w), height(h), bits(depth), compression(compressionId)
     {
     }
@@ -33,7 +33,7 @@ struct BmpSpec {
     std::vector<uint8_t> pixels;    // as stored in the file
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& s)
+std::vector<uint8_t> MakeBmp(const BmpLayout& s)
 {
     const bool core = s.headerSize == 12;
     const uint32_t paletteBytes = uint32_t(s.palette.size()) * (core ? 3 : 4);
@@ -93,9 +93,9 @@ protected:
     DecodedImage image;
     DecodeReport report;
 
-    bool Load(const BmpSpec& spec)
+    bool Load(const BmpLayout& layout)
     {
-        const std::vector<uint8_t> bytes = MakeBmp(spec);
+        const std::vector<uint8_t> bytes = MakeBmp(layout);
         return DecodeImageMemory(bytes.data(), bytes.size(), image, &report);
     }
     // Blue, green, red at (x, y from the top) as one 0xRRGGBB value.
@@ -114,14 +114,14 @@ TEST_F(BmpDecode, PaletteDepthsExpandThroughThePalette)
 {
     // Three pixels wide, two rows: bottom row red green blue, top row blue white black.
     const std::vector<uint32_t> palette = {Black, Red, Green, Blue, White};
-    BmpSpec eight{40, 3, 2, 8};
+    BmpLayout eight{40, 3, 2, 8};
     eight.palette = palette;
     eight.pixels = PadRows({{1, 2, 3}, {3, 4, 0}});
-    BmpSpec four{40, 3, 2, 4};
+    BmpLayout four{40, 3, 2, 4};
     four.palette = palette;
     four.pixels = PadRows({{0x12, 0x30}, {0x34, 0x00}});
-    for (const BmpSpec& spec : {eight, four}) {
-        ASSERT_TRUE(Load(spec)) << spec.bits << " bits: " << report.diagnostic;
+    for (const BmpLayout& layout : {eight, four}) {
+        ASSERT_TRUE(Load(layout)) << layout.bits << " bits: " << report.diagnostic;
         EXPECT_EQ(report.container, ImageContainer::Bmp);
         EXPECT_EQ(At(0, 1), Red);
         EXPECT_EQ(At(1, 1), Green);
@@ -131,7 +131,7 @@ TEST_F(BmpDecode, PaletteDepthsExpandThroughThePalette)
         EXPECT_EQ(At(2, 0), Black);
         EXPECT_TRUE(PaddingIsZero(image));
     }
-    BmpSpec one{40, 10, 1, 1};
+    BmpLayout one{40, 10, 1, 1};
     one.palette = {Blue, White};
     one.pixels = PadRows({{0xA0, 0x40}});  // 1010 0000 01..
     ASSERT_TRUE(Load(one)) << report.diagnostic;
@@ -144,25 +144,25 @@ TEST_F(BmpDecode, PaletteDepthsExpandThroughThePalette)
 
 TEST_F(BmpDecode, TrueColourDepthsAndBitFields)
 {
-    BmpSpec rgb{40, 3, 1, 24};
+    BmpLayout rgb{40, 3, 1, 24};
     rgb.pixels = PadRows({{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99}});
     ASSERT_TRUE(Load(rgb)) << report.diagnostic;
     EXPECT_EQ(At(0, 0), 0x332211u);
     EXPECT_EQ(At(2, 0), 0x998877u);
 
-    BmpSpec x555{40, 2, 1, 16};
+    BmpLayout x555{40, 2, 1, 16};
     x555.pixels = PadRows({{0x00, 0x7C, 0x1F, 0x00}});  // pure red, pure blue in 5-5-5
     ASSERT_TRUE(Load(x555)) << report.diagnostic;
     EXPECT_EQ(At(0, 0) & 0xF8F8F8, Red & 0xF8F8F8);
     EXPECT_EQ(At(1, 0) & 0xF8F8F8, Blue & 0xF8F8F8);
 
-    BmpSpec r565{40, 1, 1, 16, 3};
+    BmpLayout r565{40, 1, 1, 16, 3};
     r565.masks = {0xF800, 0x07E0, 0x001F};
     r565.pixels = PadRows({{0xE0, 0x07}});  // pure green in 5-6-5
     ASSERT_TRUE(Load(r565)) << report.diagnostic;
     EXPECT_EQ(At(0, 0) & 0xF8FCF8, Green & 0xF8FCF8);
 
-    BmpSpec bgra{40, 2, 1, 32};
+    BmpLayout bgra{40, 2, 1, 32};
     bgra.pixels = {0x10, 0x20, 0x30, 0x00, 0x40, 0x50, 0x60, 0xFF};
     ASSERT_TRUE(Load(bgra)) << report.diagnostic;
     EXPECT_EQ(At(0, 0), 0x302010u);
@@ -177,24 +177,24 @@ TEST_F(BmpDecode, HeaderFormsTopDownRowsAndMissingImageSize)
         pixels[x * 3 + 2] = 255;
         pixels[24 + x * 3] = 255;
     }
-    BmpSpec core{12, 8, 2, 24};
+    BmpLayout core{12, 8, 2, 24};
     core.pixels = pixels;
-    BmpSpec v4{108, 8, 2, 24};
+    BmpLayout v4{108, 8, 2, 24};
     v4.pixels = pixels;
-    BmpSpec v5{124, 8, 2, 24};
+    BmpLayout v5{124, 8, 2, 24};
     v5.pixels = pixels;
-    BmpSpec noSize{40, 8, 2, 24};
+    BmpLayout noSize{40, 8, 2, 24};
     noSize.writeSizeImage = false;
     noSize.pixels = pixels;
-    for (const BmpSpec& spec : {core, v4, v5, noSize}) {
-        ASSERT_TRUE(Load(spec)) << "header " << spec.headerSize << ": " << report.diagnostic;
-        EXPECT_EQ(At(7, 1), Red) << "header " << spec.headerSize;
-        EXPECT_EQ(At(7, 0), Blue) << "header " << spec.headerSize;
+    for (const BmpLayout& layout : {core, v4, v5, noSize}) {
+        ASSERT_TRUE(Load(layout)) << "header " << layout.headerSize << ": " << report.diagnostic;
+        EXPECT_EQ(At(7, 1), Red) << "header " << layout.headerSize;
+        EXPECT_EQ(At(7, 0), Blue) << "header " << layout.headerSize;
     }
-    BmpSpec v5NoSize = v5;
+    BmpLayout v5NoSize = v5;
     v5NoSize.writeSizeImage = false;
     EXPECT_TRUE(Load(v5NoSize)) << report.diagnostic;
-    BmpSpec topDown{40, 1, -2, 24};
+    BmpLayout topDown{40, 1, -2, 24};
     topDown.pixels = PadRows({{255, 0, 0}, {0, 0, 255}});  // first stored row is the top: blue
     ASSERT_TRUE(Load(topDown)) << report.diagnostic;
     EXPECT_EQ(image.height, 2);
@@ -204,7 +204,7 @@ TEST_F(BmpDecode, HeaderFormsTopDownRowsAndMissingImageSize)
 
 TEST_F(BmpDecode, LongHeadersWithShortPalettesAndMasksInside)
 {
-    BmpSpec v5{124, 3, 1, 8};
+    BmpLayout v5{124, 3, 1, 8};
     v5.palette = {Black, Red, Green};  // three colours used, not 256
     v5.pixels = PadRows({{2, 1, 0}});
     std::vector<uint8_t> bytes = MakeBmp(v5);
@@ -215,14 +215,14 @@ TEST_F(BmpDecode, LongHeadersWithShortPalettesAndMasksInside)
     EXPECT_EQ(At(2, 0), Black);
 
     // Masks inside a 108-byte header, in an order unlike the default one.
-    BmpSpec v4{108, 1, -1, 32, 3};
+    BmpLayout v4{108, 1, -1, 32, 3};
     v4.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
     v4.pixels = {0x11, 0x22, 0x33, 0x00};
     ASSERT_TRUE(Load(v4)) << report.diagnostic;
     EXPECT_EQ(At(0, 0), 0x112233u);
 
     // A one-pixel OS/2 bitmap is shorter than the plain header alone.
-    BmpSpec tiny{12, 1, 1, 1};
+    BmpLayout tiny{12, 1, 1, 1};
     tiny.palette = {Blue, White};
     tiny.pixels = {0x80, 0, 0, 0};
     ASSERT_TRUE(Load(tiny)) << report.diagnostic;
@@ -231,7 +231,7 @@ TEST_F(BmpDecode, LongHeadersWithShortPalettesAndMasksInside)
 
 TEST_F(BmpDecode, RunLengthEncodings)
 {
-    BmpSpec rle8{40, 4, 2, 8, 1};
+    BmpLayout rle8{40, 4, 2, 8, 1};
     rle8.palette = {Black, Red, Green};
     // Bottom row: 4 x red; end of line; top row: green, then an absolute run "1 2 1"; end of picture.
     rle8.pixels = {4, 1, 0, 0, 1, 2, 0, 3, 1, 2, 1, 0, 0, 1};
@@ -243,7 +243,7 @@ TEST_F(BmpDecode, RunLengthEncodings)
     EXPECT_EQ(At(2, 0), Green);
     EXPECT_EQ(At(3, 0), Red);
 
-    BmpSpec rle4{40, 4, 1, 4, 2};
+    BmpLayout rle4{40, 4, 1, 4, 2};
     rle4.palette = {Black, Red, Green};
     rle4.pixels = {4, 0x12, 0, 1};  // red green red green
     ASSERT_TRUE(Load(rle4)) << report.diagnostic;
@@ -256,9 +256,9 @@ TEST_F(BmpDecode, RunLengthEncodings)
 TEST_F(BmpDecode, OversizedHeaderIsRefusedBeforeTheCodecRuns)
 {
     for (auto [w, h] : {std::pair{30000, 30000}, std::pair{20001, 1}, std::pair{20000, -3334}}) {
-        BmpSpec spec{40, w, h, 24};
-        spec.pixels = {1, 2, 3, 4};
-        const std::vector<uint8_t> bytes = MakeBmp(spec);
+        BmpLayout layout{40, w, h, 24};
+        layout.pixels = {1, 2, 3, 4};
+        const std::vector<uint8_t> bytes = MakeBmp(layout);
         RecordingAllocator allocator;
         DecodeReport big;
         EXPECT_FALSE(DecodeImageMemory(bytes.data(), bytes.size(), allocator.Get(), &big));
@@ -270,11 +270,11 @@ TEST_F(BmpDecode, OversizedHeaderIsRefusedBeforeTheCodecRuns)
 
 TEST_F(BmpDecode, TruncatedAndDamagedFilesNeverCrash)
 {
-    BmpSpec spec{40, 7, 5, 8};
-    spec.palette = {Black, Red, Green, Blue};
-    spec.pixels = PadRows({{1, 2, 3, 1, 2, 3, 1}, {0, 1, 2, 3, 0, 1, 2}, {3, 3, 3, 3, 3, 3, 3},
+    BmpLayout layout{40, 7, 5, 8};
+    layout.palette = {Black, Red, Green, Blue};
+    layout.pixels = PadRows({{1, 2, 3, 1, 2, 3, 1}, {0, 1, 2, 3, 0, 1, 2}, {3, 3, 3, 3, 3, 3, 3},
                            {1, 1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2, 2}});
-    const std::vector<uint8_t> good = MakeBmp(spec);
+    const std::vector<uint8_t> good = MakeBmp(layout);
     for (size_t cut = 0; cut < good.size(); ++cut) {
         DecodedImage out;
         if (DecodeImageMemory(good.data(), cut, out)) {

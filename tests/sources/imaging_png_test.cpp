@@ -22,7 +22,7 @@ struct PngSpec {
     std::vector<std::vector<uint8_t>> rows;
 };
 
-bool WritePngCore(std::FILE* file, const PngSpec* spec)
+bool WritePngCore(std::FILE* file, const PngSpec* layout)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -31,38 +31,38 @@ bool WritePngCore(std::FILE* file, const PngSpec* spec)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, spec->width, spec->height, spec->depth, spec->colourType,
-                 spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, layout->width, layout->height, layout->depth, layout->colourType,
+                 layout->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec->palette.empty())
-        png_set_PLTE(png, info, spec->palette.data(), int(spec->palette.size()));
-    if (!spec->paletteAlpha.empty())
-        png_set_tRNS(png, info, spec->paletteAlpha.data(), int(spec->paletteAlpha.size()), nullptr);
+    if (!layout->palette.empty())
+        png_set_PLTE(png, info, layout->palette.data(), int(layout->palette.size()));
+    if (!layout->paletteAlpha.empty())
+        png_set_tRNS(png, info, layout->paletteAlpha.data(), int(layout->paletteAlpha.size()), nullptr);
     png_write_info(png, info);
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < spec->height; ++y)
-            png_write_row(png, spec->rows[y].data());
+        for (int y = 0; y < layout->height; ++y)
+            png_write_row(png, layout->rows[y].data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
-void WritePng(const std::string& path, const PngSpec& spec)
+void WritePng(const std::string& path, const PngSpec& layout)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
-    const bool ok = WritePngCore(file, &spec);
+    const bool ok = WritePngCore(file, &layout);
     std::fclose(file);
     ASSERT_TRUE(ok);
 }
 
 PngSpec RgbSpec(const Rgb& p)
 {
-    PngSpec spec{p.width, p.height};
+    PngSpec layout{p.width, p.height};
     for (int y = 0; y < p.height; ++y)
-        spec.rows.emplace_back(p.At(0, y), p.At(0, y) + size_t(p.width) * 3);
-    return spec;
+        layout.rows.emplace_back(p.At(0, y), p.At(0, y) + size_t(p.width) * 3);
+    return layout;
 }
 
 // Packs sample values of `depth` bits into a row, high bits first, as PNG stores them.
@@ -131,9 +131,9 @@ protected:
     DecodedImage image;
     DecodeReport report;
 
-    bool Load(const PngSpec& spec)
+    bool Load(const PngSpec& layout)
     {
-        WritePng(dir.File("p.png"), spec);
+        WritePng(dir.File("p.png"), layout);
         return DecodeImageFile(dir.File("p.png"), image, &report);
     }
 };
@@ -154,9 +154,9 @@ TEST_F(PngDecode, RgbAtOddWidthsIsExactWithZeroPadding)
 TEST_F(PngDecode, InterlacedGivesTheSamePicture)
 {
     const Rgb p = MakePicture(13, 11);
-    PngSpec spec = RgbSpec(p);
-    spec.interlaced = true;
-    ASSERT_TRUE(Load(spec)) << report.diagnostic;
+    PngSpec layout = RgbSpec(p);
+    layout.interlaced = true;
+    ASSERT_TRUE(Load(layout)) << report.diagnostic;
     EXPECT_EQ(MaxDifference(image, p), 0);
 }
 
@@ -166,9 +166,9 @@ TEST_F(PngDecode, GrayAtEveryDepthExpandsToEqualChannels)
     struct Case { int depth; int sample; int expected; };
     for (const Case c : {Case{1, 1, 255}, Case{2, 2, 170}, Case{4, 5, 85}, Case{8, 77, 77}, Case{16, 65535, 255},
                          Case{16, 0x01FF, 2}}) {
-        PngSpec spec{3, 2, PNG_COLOR_TYPE_GRAY, c.depth};
-        spec.rows = {PackRow({c.sample, 0, c.sample}, c.depth), PackRow({0, c.sample, 0}, c.depth)};
-        ASSERT_TRUE(Load(spec)) << "depth " << c.depth << ": " << report.diagnostic;
+        PngSpec layout{3, 2, PNG_COLOR_TYPE_GRAY, c.depth};
+        layout.rows = {PackRow({c.sample, 0, c.sample}, c.depth), PackRow({0, c.sample, 0}, c.depth)};
+        ASSERT_TRUE(Load(layout)) << "depth " << c.depth << ": " << report.diagnostic;
         ExpectGray(image, 0, 0, c.expected);
         ExpectGray(image, 1, 0, 0);
         ExpectGray(image, 1, 1, c.expected);
@@ -179,11 +179,11 @@ TEST_F(PngDecode, GrayAtEveryDepthExpandsToEqualChannels)
 TEST_F(PngDecode, PaletteAtEveryDepthDropsTransparency)
 {
     for (int depth : {1, 2, 4, 8}) {
-        PngSpec spec{5, 1, PNG_COLOR_TYPE_PALETTE, depth};
-        spec.palette = {{10, 20, 30}, {200, 100, 50}};
-        spec.paletteAlpha = {0, 128};  // entry 0 fully transparent: its colour must survive
-        spec.rows = {PackRow({0, 1, 1, 0, 1}, depth)};
-        ASSERT_TRUE(Load(spec)) << "depth " << depth << ": " << report.diagnostic;
+        PngSpec layout{5, 1, PNG_COLOR_TYPE_PALETTE, depth};
+        layout.palette = {{10, 20, 30}, {200, 100, 50}};
+        layout.paletteAlpha = {0, 128};  // entry 0 fully transparent: its colour must survive
+        layout.rows = {PackRow({0, 1, 1, 0, 1}, depth)};
+        ASSERT_TRUE(Load(layout)) << "depth " << depth << ": " << report.diagnostic;
         const uint8_t* first = PixelAt(image, 0, 0);
         const uint8_t* second = PixelAt(image, 1, 0);
         EXPECT_EQ((std::vector<int>{first[0], first[1], first[2]}), (std::vector<int>{30, 20, 10}));
@@ -208,9 +208,9 @@ TEST_F(PngDecode, AlphaIsDroppedNotComposited)
 
 TEST_F(PngDecode, SixteenBitChannelsAreScaledWithRounding)
 {
-    PngSpec spec{2, 1, PNG_COLOR_TYPE_RGB, 16};
-    spec.rows = {PackRow({0xFFFF, 0x01FF, 0x0000, 0x8080, 0x7F7F, 0x00FF}, 16)};
-    ASSERT_TRUE(Load(spec)) << report.diagnostic;
+    PngSpec layout{2, 1, PNG_COLOR_TYPE_RGB, 16};
+    layout.rows = {PackRow({0xFFFF, 0x01FF, 0x0000, 0x8080, 0x7F7F, 0x00FF}, 16)};
+    ASSERT_TRUE(Load(layout)) << report.diagnostic;
     const uint8_t* a = PixelAt(image, 0, 0);
     const uint8_t* b = PixelAt(image, 1, 0);
     EXPECT_EQ((std::vector<int>{a[2], a[1], a[0]}), (std::vector<int>{255, 2, 0}));
@@ -268,9 +268,9 @@ TEST_F(PngDecode, TruncatedAndCorruptFilesFailCleanly)
 TEST_F(PngDecode, EveryTruncationAndFlipIsSurvived)
 {
     const Rgb p = MakePicture(9, 7);
-    PngSpec spec = RgbSpec(p);
-    spec.interlaced = true;
-    WritePng(dir.File("sweep.png"), spec);
+    PngSpec layout = RgbSpec(p);
+    layout.interlaced = true;
+    WritePng(dir.File("sweep.png"), layout);
     const std::vector<uint8_t> good = ReadBytes(dir.File("sweep.png"));
     // Without its closing chunk a file still holds the whole picture; any shorter cut fails.
     constexpr size_t EndChunk = 12;

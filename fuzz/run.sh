@@ -39,8 +39,14 @@ for target in "${targets[@]}"; do
   options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1
     -artifact_prefix=fuzz/artifacts/"$target"-)
   [ -f fuzz/"$target".dict ] && options+=(-dict=fuzz/"$target".dict)
+  # A fixed seed under CI, so a run there retraces the one checked before submitting.
+  [ -n "${CI:-}" ] && options+=(-seed=1)
   echo "== $target for ${seconds}s =="
-  if ! ASAN_OPTIONS=detect_leaks=1 "$build/fuzz/$target" "${options[@]}" "${corpus[@]}"; then
+  log=fuzz/artifacts/"$target".log
+  if ASAN_OPTIONS=detect_leaks=1 "$build/fuzz/$target" "${options[@]}" "${corpus[@]}" >"$log" 2>&1; then
+    grep -E '^stat::number_of_executed_units|^Done' "$log" || tail -3 "$log"
+  else
+    tail -60 "$log"
     echo "FAIL: $target found a fault (see fuzz/artifacts/$target-*)"
     status=1
   fi

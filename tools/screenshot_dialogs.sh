@@ -7,41 +7,14 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$here/build/screenshots}"
 bin="${2:-$here/build/app/brindor}"
-[ -x "$bin" ] || { echo "no program at $bin (build the brindor target first)" >&2; exit 1; }
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v convert >/dev/null || {
-  echo "needs xvfb, xdotool and imagemagick" >&2; exit 1; }
-
-work="$(mktemp -d)"
-trap 'kill "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
-display=":$((190 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1400x960x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+. "$here/tools/xvfb_session.sh"
+xvfb_session_start 190
 
 convert -size 900x640 gradient:'#7ad3ff-#1b3a6b' -fill '#fff3a0' -draw 'circle 450,300 450,200' "$work/sky.png"
 convert -size 700x500 pattern:checkerboard -scale 800% -crop 700x500+0+0 +repage \
   -fill '#d05a2f' -colorize 40% "$work/tiles.png"
 
-export XDG_CONFIG_HOME="$work/config"
-"$bin" "$work/sky.png" &
-app_pid=$!
-win=""
-for _ in $(seq 100); do
-  win="$(xdotool search --onlyvisible --name '^Brindor' 2>/dev/null | head -1 || true)"
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "the window did not appear" >&2; exit 1; }
-xdotool windowmove "$win" 0 0 windowsize "$win" 1400 960
-sleep 1
-xdotool mousemove 500 700 click 1
-sleep 0.3
-xdotool key ctrl+o
-sleep 1.5
-xdotool type --delay 20 "$work/tiles.png"
-xdotool key Return
-sleep 2
+xvfb_session_open "$work/sky.png" "$work/tiles.png"
 mkdir -p "$out"
 
 shot() { sleep "${2:-1.2}"; import -window root "$out/$1.png"; echo "screenshot: $out/$1.png"; }

@@ -18,8 +18,6 @@ constexpr const char* CorruptedText = "corrupted PCX";
 constexpr const char* RepeatText = "repeat count spans end of image";
 constexpr const char* ColourMapText = "bad color map signature";
 constexpr const char* PlanesText = "PCX_PlanesToPixels: more than 4 planes or more than 1 bit per pixel";
-constexpr const char* NullStreamText = "null file handler";
-constexpr const char* NullImageText = "null image!!!";
 constexpr const char* HeaderWriteText = "cannot write PCX header";
 constexpr const char* DataWriteText = "cannot write PCX data";
 constexpr const char* NoMemoryText = "can't allocate memory";
@@ -302,14 +300,10 @@ bool PcxCodec::ReadPalette(StreamReader& in, const uint8_t* fileHeader, uint32_t
 
 bool PcxCodec::Encode(ByteStream* stream)
 {
-    if (!stream)
-        return Fail(NullStreamText);
-    if (!HasImage())
-        return Fail(NullImageText);
+    if (!CanEncode(stream, MaxWidth, MaxHeight, TooLargeText))
+        return false;
     const uint32_t width = Width();
     const uint32_t height = Height();
-    if (width > MaxWidth || height > MaxHeight)
-        return Fail(TooLargeText);
     uint8_t out[HeaderSize] = {};
     out[0] = Manufacturer;
     out[1] = 5;
@@ -333,18 +327,9 @@ bool PcxCodec::Encode(ByteStream* stream)
     std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[3 * (2 * size_t{width} + 1)]);
     if (!colours || !packed)
         return Fail(NoMemoryText);
-    const bool palette = BitsPerPixel() != 24;
     bool gathered = true;
     for (uint32_t y = height; y-- > 0 && gathered;) {
-        const uint8_t* row = PixelRow(y);
-        // Palette pictures are written through their palette.
-        if (palette) {
-            for (uint32_t x = 0; x < width; ++x) {
-                const RasterColor c = PixelColor(x, y);
-                std::memcpy(colours.get() + 3 * x, &c, 3);
-            }
-            row = colours.get();
-        }
+        const uint8_t* row = Row24(y, colours.get());
         // Planes run red, green, blue; rows store blue, green, red.
         size_t n = PackPlaneLine(row + 2, 3, width, packed.get());
         n += PackPlaneLine(row + 1, 3, width, packed.get() + n);

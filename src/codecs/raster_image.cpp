@@ -19,6 +19,7 @@ constexpr const char* ZeroSizeText = "RasterImage::Create : width and height mus
 constexpr const char* MaxMemoryText = "RASTER_MAX_MEMORY exceeded";
 constexpr const char* NoMemoryText = "RasterImage::Create can't allocate memory";
 constexpr const char* NullStreamText = "null file handler";
+constexpr const char* NullImageText = "null image!!!";
 constexpr const char* UnknownDecodeText = "Decode: Unknown or wrong format";
 constexpr const char* UnknownEncodeText = "Encode: Unknown format";
 
@@ -220,6 +221,29 @@ bool RasterImage::Fail(const char* text)
 {
     SetErrorText(text);
     return false;
+}
+
+bool RasterImage::CanEncode(const ByteStream* stream, uint32_t maxWidth, uint32_t maxHeight,
+                            const char* tooLargeText)
+{
+    if (!stream)
+        return Fail(NullStreamText);
+    if (!HasImage())
+        return Fail(NullImageText);
+    if (Width() > maxWidth || Height() > maxHeight)
+        return Fail(tooLargeText);
+    return true;
+}
+
+const uint8_t* RasterImage::Row24(uint32_t y, uint8_t* scratch) const
+{
+    if (BitsPerPixel() == 24)
+        return PixelRow(y);
+    for (uint32_t x = 0; x < Width(); ++x) {
+        const RasterColor c = PixelColor(x, y);
+        std::memcpy(scratch + 3 * x, &c, 3);
+    }
+    return scratch;
 }
 
 void RasterImage::SetRawDpi(int32_t horizontal, int32_t vertical)

@@ -81,6 +81,13 @@ protected:
     void CopyStateFrom(const RasterImage& source);
     // Stores at most 255 characters of text; returns false so a failure is one line.
     bool Fail(const char* text);
+    // Whether there is a stream and a picture of at most maxWidth x maxHeight to write; fails
+    // with tooLargeText for a larger one.
+    bool CanEncode(const ByteStream* stream, uint32_t maxWidth, uint32_t maxHeight,
+                   const char* tooLargeText);
+    // Stored row y as 24-bit colours: the row itself on a 24-bit picture, otherwise the row
+    // written through the palette into scratch (3 bytes a pixel).
+    const uint8_t* Row24(uint32_t y, uint8_t* scratch) const;
     void SetErrorText(const char* text);
     // Resolution as read from a file that gives dots per inch, without touching the header.
     void SetRawDpi(int32_t horizontal, int32_t vertical);

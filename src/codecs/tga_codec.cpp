@@ -14,8 +14,6 @@ constexpr const char* UnknownTypeText = "Unknown TGA image type";
 constexpr const char* BadHeaderText = "bad TGA header";
 constexpr const char* CreateFailedText = "TGA Create failed";
 constexpr const char* CorruptedText = "corrupted TGA";
-constexpr const char* NullStreamText = "null file handler";
-constexpr const char* NullImageText = "null image!!!";
 constexpr const char* WriteFailedText = "cannot write TGA file";
 constexpr const char* NoMemoryText = "can't allocate memory";
 constexpr const char* TooLargeText = "image too large for TGA";
@@ -215,15 +213,11 @@ bool TgaCodec::Decode(ByteStream* stream)
 
 bool TgaCodec::Encode(ByteStream* stream)
 {
-    if (!stream)
-        return Fail(NullStreamText);
-    if (!HasImage())
-        return Fail(NullImageText);
+    // The header holds 16 bits of each size; a larger picture would be written as another.
+    if (!CanEncode(stream, MaxSide, MaxSide, TooLargeText))
+        return false;
     const uint32_t width = Width();
     const uint32_t height = Height();
-    // The header holds 16 bits of each size; a larger picture would be written as another.
-    if (width > MaxSide || height > MaxSide)
-        return Fail(TooLargeText);
     uint8_t out[HeaderSize] = {};
     out[2] = 2;
     PutLe16(out + 12, width);
@@ -244,15 +238,7 @@ bool TgaCodec::Encode(ByteStream* stream)
         return written && stream->FlushStream() ? true : Fail(WriteFailedText);
     }
     for (uint32_t y = 0; y < height && written; ++y) {
-        const uint8_t* row = PixelRow(y);
-        // Palette pictures are written through their palette.
-        if (converted) {
-            for (uint32_t x = 0; x < width; ++x) {
-                const RasterColor c = PixelColor(x, y);
-                std::memcpy(converted.get() + 3 * x, &c, 3);
-            }
-            row = converted.get();
-        }
+        const uint8_t* row = Row24(y, converted.get());
         written = stream->WriteBlock(row, 1, static_cast<uint32_t>(rowBytes)) == rowBytes;
     }
     if (!written || !stream->FlushStream())

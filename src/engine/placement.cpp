@@ -7,6 +7,7 @@
 #endif
 
 #include "engine.h"
+#include "placement_kernels.h"
 
 namespace {
 
@@ -287,6 +288,16 @@ void ClearLayer(SourceLayer& layer, int W, int H)
 
 }  // namespace
 
+void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer)
+{
+    const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.stride, pm.srcW, pm.srcH, pm.ky,
+                    pm.eps,   pm.sigma, pm.hy,   pm.tgy, pm.offsetY};
+    if (pm.quick)
+        FillLayer<true>(m, layer, pm.width, pm.height, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+    else
+        FillLayer<false>(m, layer, pm.width, pm.height, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+}
+
 void Engine::PlaceSource(SourceIndex s)
 {
     SourceLayer& out = layer[s - 1];
@@ -325,10 +336,10 @@ void Engine::PlaceSource(SourceIndex s)
     const int hx = srcW / 2;
     const int hy = srcH / 2;
 
-    // The first column of the span is never visited.
-    const int firstRow = std::max(0, -p.offsetY);
-    const int firstColumn = std::max(0, -p.offsetX) + 1;
-    for (int c = firstColumn; c < W; ++c) {
+    // Every column up to the next multiple of 8, so that vector loops may read whole groups;
+    // the first column of the span is never visited.
+    const int paddedWidth = (W + 7) & ~7;
+    for (int c = 0; c < paddedWidth; ++c) {
         const int u = c + p.offsetX - tgx;
         double xc = u * kx - hx;
         if (flip)
@@ -340,9 +351,26 @@ void Engine::PlaceSource(SourceIndex s)
     const uint8_t* mask = sources.Mask(s);
     if (mask && !std::memchr(mask, 0, size_t(srcW) * srcH))
         mask = nullptr;
-    const Mapping m{block, block + size_t(sources.Stride(s)) * srcH, mask, sources.Stride(s), srcW, srcH, ky, eps, sigma, hy, tgy, p.offsetY};
-    if (quickPreview)
-        FillLayer<true>(m, out, W, H, firstRow, firstColumn, columnX.data(), columnY.data());
-    else
-        FillLayer<false>(m, out, W, H, firstRow, firstColumn, columnX.data(), columnY.data());
+    const PlacementMap m{block,
+                         size_t(sources.Stride(s)) * srcH,
+                         mask,
+                         sources.Stride(s),
+                         srcW,
+                         srcH,
+                         ky,
+                         eps,
+                         sigma,
+                         hy,
+                         tgy,
+                         p.offsetY,
+                         W,
+                         H,
+                         std::max(0, -p.offsetY),
+                         std::max(0, -p.offsetX) + 1,
+                         quickPreview,
+                         eps == 0 && sigma == 0,
+                         columnX.data(),
+                         columnY.data()};
+    if (!PlaceWide(m, out))
+        PlaceBaseline(m, out);
 }

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "geometry_fixture.h"
+#include "placement_kernels.h"
 
 using namespace testutils;
 
@@ -245,37 +246,99 @@ TEST(Placement, QuickPreviewSamplesNearestPixelsAndFullQualityInterpolates)
     EXPECT_GT(distinctGreys(), 50);
 }
 
-// The judge: random sizes, canvases, angles, flips, scales, fits, offsets, holes, both paths.
+// Runs the placement loops of one kind while alive: the widest the processor has, or the plain one.
+class PlacementLoops {
+public:
+    explicit PlacementLoops(bool wide) : previous(AllowWidePlacement(wide)) {}
+    ~PlacementLoops() { AllowWidePlacement(previous); }
+
+private:
+    bool previous;
+};
+
+// One random placement of source 1: size, canvas, angle (a quarter of them unturned, which
+// has loops of its own), flip, fit, scales (some whole multiples, whose samples land exactly on
+// stored pixels), offsets, holes, kind and the quick path.
+void RandomPlacement(EngineRig& rig, std::mt19937& rng, int round)
+{
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    rig.engine.canvasRect = CanvasRect{0, 0, pick(10, 300), pick(10, 240)};
+    const int w = round % 9 == 0 ? pick(1, 5) : pick(1, 220), h = round % 11 == 0 ? pick(1, 5) : pick(1, 220);
+    rig.sources.Random(1, w, h, rng);
+    rig.sources.Random(2, pick(1, 50), pick(1, 50), rng);
+    if (round % 3 == 0)
+        for (int i = 0; i < w * h / 8; ++i)
+            rig.sources.slot[0].mask[pick(0, w * h - 1)] = 0;
+    if (round % 7 == 0)
+        rig.sources.slot[0].kind = SourceKind::Text;
+    Engine& e = rig.engine;
+    e.placement[0].angle = round % 4 == 0 ? 0 : round % 5 == 0 ? pick(-180, 179) + pick(0, 99) / 100.0 : pick(-180, 179);
+    e.settings.flipHorizontal[0] = pick(0, 1);
+    e.settings.scaleToTarget[0] = round % 6 == 0 ? false : pick(0, 1);
+    if (round % 6 == 0) {
+        constexpr int whole[] = {25, 50, 100, 200, 300};
+        e.settings.horizontalScale[0] = whole[pick(0, 4)];
+        e.settings.verticalScale[0] = whole[pick(0, 4)];
+    } else {
+        e.settings.horizontalScale[0] = round % 4 == 1 ? pick(100, 50000) / 100.0 : pick(1, 500);
+        e.settings.verticalScale[0] = pick(1, 500);
+    }
+    e.placement[0].offsetX = pick(-300, 300);
+    e.placement[0].offsetY = pick(-300, 300);
+    e.quickPreview = round % 2 == 1;
+    e.UpdateSourceGeometry(1);
+}
+
+// The judge: every loop the machine runs, and the plain one, against the per-pixel evaluation.
 TEST(Placement, MatchesPerPixelEvaluationOnRandomPlacements)
 {
-    std::mt19937 rng(20261209);
-    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (bool wide : {true, false}) {
+        PlacementLoops loops(wide);
+        std::mt19937 rng(20261209);
+        SourceLayer expected;
+        EngineRig rig;
+        for (int round = 0; round < 400; ++round) {
+            RandomPlacement(rig, rng, round);
+            Engine& e = rig.engine;
+            e.PlaceSource(1);
+            ReferencePlace(e, rig.sources, 1, expected);
+            const std::string diff = LayerDifference(expected, e.layer[0], e.canvasRect.Width(), e.canvasRect.Height());
+            ASSERT_TRUE(diff.empty()) << (wide ? "wide" : "plain") << " loops, round " << round << ": " << diff;
+        }
+    }
+}
+
+// Sources whose rows carry no padding end exactly at a pixel, where reads of several bytes would
+// pass the end; their last column and top rows are sampled, unturned and turned, at whole and
+// fractional steps.
+TEST(Placement, SamplesAtTheEndOfUnpaddedSourcesMatchPerPixelEvaluation)
+{
+    std::mt19937 rng(5);
     SourceLayer expected;
-    EngineRig rig;
-    for (int round = 0; round < 300; ++round) {
-        rig.engine.canvasRect = CanvasRect{0, 0, pick(10, 300), pick(10, 240)};
-        const int w = pick(1, 220), h = pick(1, 220);
-        rig.sources.Random(1, w, h, rng);
-        rig.sources.Random(2, pick(1, 50), pick(1, 50), rng);
-        if (round % 3 == 0)
-            for (int i = 0; i < w * h / 8; ++i)
-                rig.sources.slot[0].mask[pick(0, w * h - 1)] = 0;
-        if (round % 7 == 0)
-            rig.sources.slot[0].kind = SourceKind::Text;
-        Engine& e = rig.engine;
-        e.placement[0].angle = round % 5 == 0 ? pick(-180, 179) + pick(0, 99) / 100.0 : pick(-180, 179);
-        e.settings.flipHorizontal[0] = pick(0, 1);
-        e.settings.scaleToTarget[0] = pick(0, 1);
-        e.settings.horizontalScale[0] = round % 4 == 0 ? pick(100, 50000) / 100.0 : pick(1, 500);
-        e.settings.verticalScale[0] = pick(1, 500);
-        e.placement[0].offsetX = pick(-300, 300);
-        e.placement[0].offsetY = pick(-300, 300);
-        e.quickPreview = round % 2 == 1;
-        e.UpdateSourceGeometry(1);
-        e.PlaceSource(1);
-        ReferencePlace(e, rig.sources, 1, expected);
-        const std::string diff = LayerDifference(expected, e.layer[0], e.canvasRect.Width(), e.canvasRect.Height());
-        ASSERT_TRUE(diff.empty()) << "round " << round << ": " << diff;
+    EngineRig rig(64, 48);
+    for (int w : {4, 8, 12, 20}) {
+        for (int h : {1, 2, 3, 5, 17}) {
+            rig.sources.Random(1, w, h, rng);
+            rig.sources.Random(2, 8, 8, rng);
+            rig.sources.slot[0].MaskAt(0, w - 1) = h % 2;  // the block's very last pixel, sometimes a hole
+            Engine& e = rig.engine;
+            for (double angle : {0.0, 3.0, -90.0, 180.0}) {
+                for (bool quick : {false, true}) {
+                    e.placement[0].angle = angle;
+                    e.settings.scaleToTarget[0] = false;
+                    e.settings.horizontalScale[0] = angle == 3.0 ? 150 : 300;
+                    e.settings.verticalScale[0] = 300;
+                    e.quickPreview = quick;
+                    e.UpdateSourceGeometry(1);
+                    e.placement[0].offsetX = -2;
+                    e.placement[0].offsetY = -1;
+                    e.PlaceSource(1);
+                    ReferencePlace(e, rig.sources, 1, expected);
+                    ASSERT_EQ(LayerDifference(expected, e.layer[0], 64, 48), "")
+                        << w << "x" << h << " angle " << angle << (quick ? " quick" : "");
+                }
+            }
+        }
     }
 }
 
@@ -287,16 +350,21 @@ TEST(Placement, MatchesPerPixelEvaluationAtFullCanvasSize)
     rig.sources.Random(1, 1600, 1200, rng);
     rig.sources.Random(2, 30, 30, rng);
     Engine& e = rig.engine;
-    for (double angle : {30.0, -135.0, 179.0}) {
-        e.placement[0].angle = angle;
-        e.UpdateSourceGeometry(1);
-        const auto [x, y] = e.CentreOffsets(1);
-        e.placement[0].offsetX = x;
-        e.placement[0].offsetY = y;
-        e.PlaceSource(1);
-        EXPECT_EQ(e.layer[0].width, 2048);
-        EXPECT_EQ(e.layer[0].height, 1536);
-        ReferencePlace(e, rig.sources, 1, expected);
-        ASSERT_EQ(LayerDifference(expected, e.layer[0], 2048, 1536), "") << "angle " << angle;
+    for (double angle : {30.0, -135.0, 179.0, 0.0}) {
+        for (bool quick : {false, true}) {
+            if (quick && angle != 30.0 && angle != 0.0)
+                continue;
+            e.placement[0].angle = angle;
+            e.quickPreview = quick;
+            e.UpdateSourceGeometry(1);
+            const auto [x, y] = e.CentreOffsets(1);
+            e.placement[0].offsetX = x;
+            e.placement[0].offsetY = y;
+            e.PlaceSource(1);
+            EXPECT_EQ(e.layer[0].width, 2048);
+            EXPECT_EQ(e.layer[0].height, 1536);
+            ReferencePlace(e, rig.sources, 1, expected);
+            ASSERT_EQ(LayerDifference(expected, e.layer[0], 2048, 1536), "") << "angle " << angle << (quick ? " quick" : "");
+        }
     }
 }

@@ -1,0 +1,43 @@
+#pragma once
+// The pixel loops behind Engine::PlaceSource: one plain loop that runs anywhere and wider ones
+// chosen at run time. Every loop gives exactly the bits of the per-pixel mapping.
+#include <cstddef>
+#include <cstdint>
+
+#include "canvas.h"
+
+// Everything a placement decides before its first pixel.
+struct PlacementMap {
+    const uint8_t* block;  // the source's stored rows, bottom-up
+    size_t blockBytes;     // stride x srcH
+    const uint8_t* mask;   // coverage bytes, bottom-up; null when every pixel is covered
+    int stride;
+    int srcW;
+    int srcH;
+    double ky;
+    double eps;
+    double sigma;
+    int hy;
+    int tgy;
+    int offsetY;
+    int width;  // canvas
+    int height;
+    int firstRow;     // the span: rows from firstRow, columns from firstColumn
+    int firstColumn;
+    bool quick;       // nearest stored pixel instead of interpolation
+    bool unrotated;   // eps and sigma are zero: X depends on the column only, Y on the row only
+    // Row-independent parts of X and Y for every column of the canvas rounded up to a multiple
+    // of 8: colX = (hx + Xc) - Xc * eps, colY = Xc * sigma.
+    const double* colX;
+    const double* colY;
+};
+
+// Clears canvas rows [0, height) x columns [0, width) of the layer and fills the span.
+void PlaceBaseline(const PlacementMap& m, SourceLayer& layer);
+
+// The same with 256-bit vectors; false (the layer untouched) where the processor lacks them,
+// where the source is too large for 32-bit offsets, or while vector loops are disallowed.
+bool PlaceWide(const PlacementMap& m, SourceLayer& layer);
+
+// Lets tests run the plain loop on machines that have the wide one. Returns the previous setting.
+bool AllowWidePlacement(bool allowed);

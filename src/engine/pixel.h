@@ -187,45 +187,25 @@ inline bool AboveGray1(Bgr p, int f)
 // Source 2 is "above gray" when each of its channels passes c + f > 255.
 inline bool AboveGray2(Bgr p, int f) { return p.blue + f > 255 && p.green + f > 255 && p.red + f > 255; }
 
-class comp12 final : public pixel {
+// The four threshold methods keep one source's pixel whole: TestSource2 picks which source is
+// tested against gray, FirstWhenAbove whether source 1 or source 2 is kept when it passes.
+template <bool TestSource2, bool FirstWhenAbove>
+class threshold_pick final : public pixel {
 public:
     using pixel::pixel;
     void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
     {
-        if (!Settled(m1, m2, p1, p2, out))
-            StoreBgr(out, AboveGray1(p1, bias) ? p1 : p2);
+        if (Settled(m1, m2, p1, p2, out))
+            return;
+        const bool above = TestSource2 ? AboveGray2(p2, bias) : AboveGray1(p1, bias);
+        StoreBgr(out, above == FirstWhenAbove ? p1 : p2);
     }
 };
 
-class comp21 final : public pixel {
-public:
-    using pixel::pixel;
-    void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
-    {
-        if (!Settled(m1, m2, p1, p2, out))
-            StoreBgr(out, AboveGray1(p1, bias) ? p2 : p1);
-    }
-};
-
-class comp_h_12 final : public pixel {
-public:
-    using pixel::pixel;
-    void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
-    {
-        if (!Settled(m1, m2, p1, p2, out))
-            StoreBgr(out, AboveGray2(p2, bias) ? p1 : p2);
-    }
-};
-
-class comp_h_21 final : public pixel {
-public:
-    using pixel::pixel;
-    void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const override
-    {
-        if (!Settled(m1, m2, p1, p2, out))
-            StoreBgr(out, AboveGray2(p2, bias) ? p2 : p1);
-    }
-};
+using comp12 = threshold_pick<false, true>;
+using comp21 = threshold_pick<false, false>;
+using comp_h_12 = threshold_pick<true, true>;
+using comp_h_21 = threshold_pick<true, false>;
 
 // Merge method codes as stored in mergeMethod.
 enum MergeCode : int {

@@ -302,10 +302,28 @@ WIDE inline void PlaceGroup(const Context& k, const RowTerms& rt, int c, unsigne
         return;
     }
 
-    const int* block = reinterpret_cast<const int*>(k.block);
     __m256i pixels;
     if constexpr (Quick) {
-        pixels = _mm256_i32gather_epi32(block, offset, 1);
+        // Single reads beat a gather here; each pixel is read as four bytes.
+        alignas(32) uint32_t at[Lanes];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), offset);
+        auto read = [&k, &at](int i) {
+            uint32_t v;
+            std::memcpy(&v, k.block + at[i], 4);
+            return int(v);
+        };
+        if (Inside && !Holes && n == Lanes) {
+            // The fourth byte of each write lands on the next pixel, written next.
+            for (int i = 0; i < Lanes - 1; ++i) {
+                const uint32_t v = uint32_t(read(i));
+                std::memcpy(out + 3 * i, &v, 4);
+            }
+            std::memcpy(out + 3 * (Lanes - 1), k.block + at[Lanes - 1], 3);
+            const uint64_t all = Coverage.bytes[0xFF];
+            std::memcpy(covered, &all, 8);
+            return;
+        }
+        pixels = _mm256_setr_epi32(read(0), read(1), read(2), read(3), read(4), read(5), read(6), read(7));
     } else {
         // The 16.16 weights, each product in the formula's order.
         const __m256d one = _mm256_set1_pd(1.0), scale = _mm256_set1_pd(65536.0);

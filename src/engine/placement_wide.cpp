@@ -49,10 +49,16 @@ struct Groups {
     uint8_t spanBits[MaxGroups + 4];
     int count;
     double maxYAll;  // the largest colY of the span
+    // Unturned sources only: per group, where each half's 16 source bytes start in a row, and
+    // per channel which of them make the pixel pairs of each lane.
+    bool windowed[MaxGroups];
+    int windowStart[MaxGroups][2];
+    alignas(32) int8_t window[MaxGroups][3][32];
 };
 
 // Group classes on one row.
-enum : uint8_t { Outside = 0, Mixed = 1, Inside = 2 };
+// Windowed: inside, and each half of the group reads its neighbours from 16 bytes of a row.
+enum : uint8_t { Outside = 0, Mixed = 1, Inside = 2, Windowed = 3 };
 
 // Four groups' classes as bytes, from four "outside" bits and four "inside" bits.
 struct ClassBytes {
@@ -74,6 +80,8 @@ struct RowTerms {
     __m256d rowX, rowY;                               // rotated: X = colX - rowX, Y = rowY + colY
     __m256d fy, oneMinusFy, topWeight, bottomWeight;  // unrotated: fy, 1 - fy, (1 - fy) * 65536, fy * 65536
     __m256i rowOffset, dy, rowMaskOffset;             // unrotated: ty * stride, the next row's distance, ty * srcW
+    const uint8_t* upperRow;  // unrotated: stored rows ty and the one whose pixels pair with them
+    const uint8_t* lowerRow;
 };
 
 // What the loops read of the map, by value: byte stores may alias anything reached by pointer.
@@ -400,6 +408,56 @@ WIDE inline void PlaceGroup(const Context& k, const RowTerms& rt, int c, unsigne
     Store(pixels, coveredBits, out, covered, n);
 }
 
+// An inside group of an unturned source whose halves each read one 16-byte window of the upper
+// and of the lower row: the same arithmetic as PlaceGroup with the pairs picked from the windows.
+WIDE inline void PlaceWindowGroup(const Context& k, const Groups& g, int gi, const RowTerms& rt, uint8_t* out,
+                                  uint8_t* covered)
+{
+    const int c = gi * Lanes;
+    const __m256d x0 = _mm256_loadu_pd(k.colX + c), x1 = _mm256_loadu_pd(k.colX + c + 4);
+    const __m256d one = _mm256_set1_pd(1.0), scale = _mm256_set1_pd(65536.0);
+    const __m256d fx0 = _mm256_sub_pd(x0, _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(x0)));
+    const __m256d fx1 = _mm256_sub_pd(x1, _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(x1)));
+    const __m256d ax0 = _mm256_sub_pd(one, fx0), ax1 = _mm256_sub_pd(one, fx1);
+    const __m256d sx0 = _mm256_mul_pd(fx0, scale), sx1 = _mm256_mul_pd(fx1, scale);
+    __m256i w00 = Join(_mm256_cvttpd_epi32(_mm256_mul_pd(rt.topWeight, ax0)),
+                       _mm256_cvttpd_epi32(_mm256_mul_pd(rt.topWeight, ax1)));
+    __m256i w10 = Join(_mm256_cvttpd_epi32(_mm256_mul_pd(rt.bottomWeight, ax0)),
+                       _mm256_cvttpd_epi32(_mm256_mul_pd(rt.bottomWeight, ax1)));
+    const __m256i w01 = Join(_mm256_cvttpd_epi32(_mm256_mul_pd(sx0, rt.oneMinusFy)),
+                             _mm256_cvttpd_epi32(_mm256_mul_pd(sx1, rt.oneMinusFy)));
+    const __m256i w11 =
+        Join(_mm256_cvttpd_epi32(_mm256_mul_pd(sx0, rt.fy)), _mm256_cvttpd_epi32(_mm256_mul_pd(sx1, rt.fy)));
+    // A w00 of 65536 needs fy below 2^-16, where the lower row is the upper one (see PlaceRow).
+    const __m256i half = _mm256_set1_epi32(32768);
+    const __m256i split = _mm256_and_si256(_mm256_cmpeq_epi32(w00, _mm256_add_epi32(half, half)), half);
+    w00 = _mm256_sub_epi32(w00, split);
+    w10 = _mm256_add_epi32(w10, split);
+    const __m256i bias = _mm256_set1_epi32(int(0x80008000u));
+    const __m256i upperWeights = _mm256_xor_si256(_mm256_or_si256(w00, _mm256_slli_epi32(w01, 16)), bias);
+    const __m256i lowerWeights = _mm256_xor_si256(_mm256_or_si256(w10, _mm256_slli_epi32(w11, 16)), bias);
+    const int* start = g.windowStart[gi];
+    const __m256i upperRow = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(rt.upperRow + start[1]),
+                                                 reinterpret_cast<const __m128i*>(rt.upperRow + start[0]));
+    const __m256i lowerRow = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(rt.lowerRow + start[1]),
+                                                 reinterpret_cast<const __m128i*>(rt.lowerRow + start[0]));
+    const __m256i minusHalf = _mm256_set1_epi16(-32768);
+    __m256i sums[3];
+    for (int ch = 0; ch < 3; ++ch) {
+        const __m256i pick = _mm256_load_si256(reinterpret_cast<const __m256i*>(g.window[gi][ch]));
+        const __m256i upper = _mm256_shuffle_epi8(upperRow, pick);
+        const __m256i lower = _mm256_shuffle_epi8(lowerRow, pick);
+        sums[ch] = _mm256_sub_epi32(
+            _mm256_add_epi32(_mm256_madd_epi16(upper, upperWeights), _mm256_madd_epi16(lower, lowerWeights)),
+            _mm256_madd_epi16(_mm256_add_epi16(upper, lower), minusHalf));
+    }
+    const __m256i pixels =
+        _mm256_or_si256(_mm256_or_si256(_mm256_srli_epi32(sums[0], 16),
+                                        _mm256_and_si256(_mm256_srli_epi32(sums[1], 8), _mm256_set1_epi32(0xFF00))),
+                        _mm256_and_si256(sums[2], _mm256_set1_epi32(0xFF0000)));
+    Store(pixels, 0xFF, out, covered, Lanes);
+}
+
 // The groups of one row piece [first, end), each by its class.
 template <bool Quick, bool Holes, bool Unrotated, bool Guard>
 WIDE void PlaceRun(const Context& k, const Groups& g, const uint8_t* cls, const RowTerms& rt, int first, int end,
@@ -408,7 +466,9 @@ WIDE void PlaceRun(const Context& k, const Groups& g, const uint8_t* cls, const 
     for (int gi = first; gi < end; ++gi) {
         const int c = gi * Lanes;
         const int n = std::min(Lanes, k.width - c);
-        if (cls[gi] == Inside)
+        if (cls[gi] == Windowed && Unrotated && !Quick && !Holes && !Guard)
+            PlaceWindowGroup(k, g, gi, rt, px + 3 * c, cov + c);
+        else if (cls[gi] >= Inside)
             PlaceGroup<Quick, Holes, Unrotated, true, Guard>(k, rt, c, 0xFF, px + 3 * c, cov + c, n);
         else if (cls[gi] == Mixed)
             PlaceGroup<Quick, Holes, Unrotated, false, Guard>(k, rt, c, g.spanBits[gi], px + 3 * c, cov + c, n);
@@ -448,6 +508,9 @@ WIDE void PlaceRow(const PlacementMap& m, const Context& k, const Groups& g, uin
         rt.rowOffset = _mm256_set1_epi32(ty * m.stride);
         rt.dy = _mm256_set1_epi32(ty + 1 < m.srcH ? m.stride : 0);
         rt.rowMaskOffset = _mm256_set1_epi32(ty * m.srcW);
+        // Where fy * 65536 < 1 no lower weight reaches 1, so the lower row may as well be this one.
+        rt.upperRow = m.block + size_t(ty) * m.stride;
+        rt.lowerRow = ty + 1 < m.srcH && fy * 65536 >= 1 ? rt.upperRow + m.stride : rt.upperRow;
     } else {
         if (r < m.firstRow) {
             Zero(px + 3 * stripStart, cov + stripStart, stripEnd - stripStart);
@@ -483,6 +546,10 @@ WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, So
     alignas(32) uint8_t cls[MaxGroups + 4];
     if constexpr (Unrotated)
         Classify(k, g, 0, g.count, 0.0, 0.0, cls);
+    if constexpr (Unrotated && !Quick && !Holes)
+        for (int gi = 0; gi < g.count; ++gi)
+            if (cls[gi] == Inside && g.windowed[gi])
+                cls[gi] = Windowed;
     for (int band = 0; band < m.height; band += BandRows)
         for (int firstGroup = 0; firstGroup < g.count; firstGroup += StripGroups)
             for (int r = band; r < std::min(band + BandRows, m.height); ++r)
@@ -497,6 +564,41 @@ WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups&
         FillLayer<Quick, Holes, true>(m, k, g, layer);
     else
         FillLayer<Quick, Holes, false>(m, k, g, layer);
+}
+
+// For each full group of an unturned source, whether each half's neighbour pairs lie within 16
+// bytes of a row, and the byte picks that make them pairs of 16-bit values per channel. The
+// right neighbour is the pixel itself in the last column.
+void FindWindows(const PlacementMap& m, Groups& g)
+{
+    for (int gi = 0; gi < g.count; ++gi) {
+        g.windowed[gi] = false;
+        if (g.spanBits[gi] != 0xFF || m.srcW < 3 || !(g.minX[gi] >= 0 && g.maxX[gi] < m.srcW))
+            continue;
+        int left[Lanes], right[Lanes];
+        for (int i = 0; i < Lanes; ++i) {
+            const int tx = static_cast<int>(m.colX[gi * Lanes + i]);
+            left[i] = tx * 3;
+            right[i] = tx + 1 < m.srcW ? left[i] + 3 : left[i];
+        }
+        bool fits = true;
+        for (int h = 0; h < 2; ++h) {
+            const int* l = left + 4 * h;
+            const int start = *std::min_element(l, l + 4);
+            g.windowStart[gi][h] = start;
+            for (int d = 0; d < 4; ++d) {
+                fits = fits && std::max(l[d], right[4 * h + d]) + 2 - start < 16;
+                for (int ch = 0; ch < 3; ++ch) {
+                    int8_t* pick = g.window[gi][ch] + 16 * h + 4 * d;
+                    pick[0] = int8_t(std::min(l[d] - start + ch, 15));
+                    pick[1] = -1;
+                    pick[2] = int8_t(std::min(right[4 * h + d] - start + ch, 15));
+                    pick[3] = -1;
+                }
+            }
+        }
+        g.windowed[gi] = fits;
+    }
 }
 
 WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
@@ -560,6 +662,8 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
             std::memcpy(&g.full[gi], &ones, 8);
         }
     }
+    if (m.unrotated && !m.quick && !m.mask)
+        FindWindows(m, g);
     if (m.quick)
         m.mask ? FillLayerTurned<true, true>(m, k, g, layer) : FillLayerTurned<true, false>(m, k, g, layer);
     else

@@ -323,14 +323,16 @@ TEST(Placement, SamplesAtTheEndOfUnpaddedSourcesMatchPerPixelEvaluation)
             rig.sources.slot[0].MaskAt(0, w - 1) = h % 2;  // the block's very last pixel, sometimes a hole
             Engine& e = rig.engine;
             for (double angle : {0.0, 3.0, -90.0, 180.0}) {
-                for (bool quick : {false, true}) {
+                // With offsetX -4, the 20-wide source's last column fills the canvas's last columns.
+                for (int quickAndShift = 0; quickAndShift < 4; ++quickAndShift) {
+                    const bool quick = quickAndShift & 1;
                     e.placement[0].angle = angle;
                     e.settings.scaleToTarget[0] = false;
                     e.settings.horizontalScale[0] = angle == 3.0 ? 150 : 300;
                     e.settings.verticalScale[0] = 300;
                     e.quickPreview = quick;
                     e.UpdateSourceGeometry(1);
-                    e.placement[0].offsetX = -2;
+                    e.placement[0].offsetX = quickAndShift < 2 ? -2 : -4;
                     e.placement[0].offsetY = -1;
                     e.PlaceSource(1);
                     ReferencePlace(e, rig.sources, 1, expected);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codec_bytes.h"
 #include "merge_settings.h"
 
 namespace {
@@ -16,16 +17,6 @@ constexpr uint32_t BitFieldsBytes = 12;
 constexpr uint32_t RgbCompression = 0;
 constexpr uint32_t BitFieldsCompression = 3;
 
-uint32_t Get16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
 
 // Where the parts of a pasted block lie, all checked against the block's size.
 struct DibLayout {
@@ -61,14 +52,14 @@ int ReadLayout(const uint8_t* block, size_t blockSize, DibLayout& out)
 {
     if (blockSize < InfoHeaderSize)
         return ClipboardNotAccepted;
-    const uint32_t headerSize = Get32(block);
+    const uint32_t headerSize = Le32(block);
     if (headerSize < InfoHeaderSize || headerSize > blockSize)
         return ClipboardNotAccepted;
-    const int64_t w = int32_t(Get32(block + 4));
-    const int64_t h = int32_t(Get32(block + 8));
-    const int bits = int(Get16(block + 14));
-    const uint32_t compression = Get32(block + 16);
-    const uint32_t clrUsed = Get32(block + 32);
+    const int64_t w = int32_t(Le32(block + 4));
+    const int64_t h = int32_t(Le32(block + 8));
+    const int bits = int(Le16(block + 14));
+    const uint32_t compression = Le32(block + 16);
+    const uint32_t clrUsed = Le32(block + 32);
     switch (bits) {
     case 1: case 24: case 32: break;
     case 4: case 8:
@@ -152,7 +143,7 @@ void ConvertRow(const uint8_t* src, uint8_t* out, const DibLayout& layout, const
         break;
     case 16:
         for (int x = 0; x < w; ++x, out += 3) {
-            const uint32_t v = Get16(src + 2 * x);
+            const uint32_t v = Le16(src + 2 * x);
             Put(out, Bgr{channels[2].Of(v), channels[1].Of(v), channels[0].Of(v)});
         }
         break;
@@ -181,9 +172,9 @@ int ConvertClipboardImage(const uint8_t* block, size_t blockSize, SourceImage& i
     const Palette palette = layout.bits <= 8 ? ReadPalette(block, layout) : Palette{};
     uint32_t red = 0x7C00, green = 0x03E0, blue = 0x001F;
     if (layout.bitFields) {
-        red = Get32(block + layout.maskOffset);
-        green = Get32(block + layout.maskOffset + 4);
-        blue = Get32(block + layout.maskOffset + 8);
+        red = Le32(block + layout.maskOffset);
+        green = Le32(block + layout.maskOffset + 4);
+        blue = Le32(block + layout.maskOffset + 8);
     }
     const Channel16 channels[3] = {Channel16(red), Channel16(green), Channel16(blue)};
 
@@ -211,12 +202,12 @@ std::vector<uint8_t> BuildTargetDib(const TargetImage& target)
     const size_t imageSize = rowSize * size_t(th);
     std::vector<uint8_t> block(InfoHeaderSize + imageSize, 0);
     uint8_t* h = block.data();
-    Put32(h, InfoHeaderSize);
-    Put32(h + 4, uint32_t(tw));
-    Put32(h + 8, uint32_t(th));
+    PutLe32(h, InfoHeaderSize);
+    PutLe32(h + 4, uint32_t(tw));
+    PutLe32(h + 8, uint32_t(th));
     h[12] = 1;
     h[14] = 24;
-    Put32(h + 20, uint32_t(imageSize));
+    PutLe32(h + 20, uint32_t(imageSize));
     for (int r = 0; r < th; ++r)
         std::memcpy(h + InfoHeaderSize + size_t(r) * rowSize,
                     target.pixels.data() + size_t(r) * size_t(tw) * 3, size_t(tw) * 3);

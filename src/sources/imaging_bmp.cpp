@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bmp_codec.h"
+#include "codec_bytes.h"
 #include "file_stream.h"
 #include "imaging_io.h"
 #include "memory_stream.h"
@@ -19,8 +20,6 @@ constexpr uint32_t BiAlphaBitFields = 6;
 // File header, the header size and the size fields of the longest header form.
 constexpr size_t PeekBytes = FileHeaderSize + 12;
 
-uint32_t Get16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | Get16(p + 2) << 16; }
 
 // The picture size from the headers alone; rows stored top-down have a negative height.
 bool PeekSize(ImageInput& input, int64_t& width, int64_t& height)
@@ -29,12 +28,12 @@ bool PeekSize(ImageInput& input, int64_t& width, int64_t& height)
     if (input.Read(head, sizeof head) != sizeof head || !input.Seek(0))
         return false;
     const uint8_t* info = head + FileHeaderSize;
-    if (Get32(info) == CoreHeaderSize) {
-        width = Get16(info + 4);
-        height = Get16(info + 6);
+    if (Le32(info) == CoreHeaderSize) {
+        width = Le16(info + 4);
+        height = Le16(info + 6);
     } else {
-        width = int32_t(Get32(info + 4));
-        height = int32_t(Get32(info + 8));
+        width = int32_t(Le32(info + 4));
+        height = int32_t(Le32(info + 8));
     }
     height = height < 0 ? -height : height;
     return true;
@@ -48,7 +47,7 @@ bool NeedsRewrite(ImageInput& input)
     input.Seek(0);
     if (!complete)
         return false;
-    const uint32_t headerSize = Get32(head + FileHeaderSize);
+    const uint32_t headerSize = Le32(head + FileHeaderSize);
     if (headerSize == CoreHeaderSize)
         return input.Size() < FileHeaderSize + InfoHeaderSize;
     return headerSize > InfoHeaderSize && headerSize != OS2HeaderSize;
@@ -78,12 +77,6 @@ void ExpandRow(const RasterImage& image, int64_t y, uint8_t* out)
     }
 }
 
-void Set32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
 // The raster reader trusts the 108- and 124-byte headers (and the other long ones) only with
 // an image size filled in and no colour count, and it reads 40 header bytes even after a
 // 12-byte one. Valid files break both rules, so such a file is handed over rewritten with the
@@ -94,7 +87,7 @@ bool NormaliseForReader(const uint8_t* data, size_t size, std::vector<uint8_t>& 
     if (size < FileHeaderSize + 4)
         return false;
     const uint8_t* info = data + FileHeaderSize;
-    const uint32_t headerSize = Get32(info);
+    const uint32_t headerSize = Le32(info);
     if (headerSize == CoreHeaderSize && size < PlainEnd) {
         out.assign(data, data + size);
         out.resize(PlainEnd, 0);
@@ -102,53 +95,41 @@ bool NormaliseForReader(const uint8_t* data, size_t size, std::vector<uint8_t>& 
     }
     if (headerSize <= InfoHeaderSize || headerSize == OS2HeaderSize || size < PlainEnd || size - FileHeaderSize < headerSize)
         return false;
-    const uint32_t bits = Get16(info + 14);
-    uint32_t compression = Get32(info + 16);
+    const uint32_t bits = Le16(info + 14);
+    uint32_t compression = Le32(info + 16);
     const bool masks = compression == BiBitFields || compression == BiAlphaBitFields;
     const size_t maskAt = headerSize >= InfoHeaderSize + 12 ? FileHeaderSize + InfoHeaderSize : FileHeaderSize + headerSize;
     const size_t paletteAt = FileHeaderSize + headerSize + (masks && maskAt != PlainEnd ? 12 : 0);
     uint32_t colours = 0;
     if (bits <= 8) {
-        const uint32_t used = Get32(info + 32);
+        const uint32_t used = Le32(info + 32);
         colours = used != 0 && used < (1u << bits) ? used : 1u << bits;
     }
-    const size_t pixelsAt = std::min<size_t>(Get32(data + 10), size);
+    const size_t pixelsAt = std::min<size_t>(Le32(data + 10), size);
     out.assign(PlainEnd, 0);
     std::memcpy(out.data(), data, FileHeaderSize);
     std::memcpy(out.data() + FileHeaderSize, info, InfoHeaderSize);
-    Set32(out.data() + FileHeaderSize, InfoHeaderSize);
+    PutLe32(out.data() + FileHeaderSize, InfoHeaderSize);
     if (masks) {
         compression = BiBitFields;
         out.resize(out.size() + 12, 0);
         if (maskAt + 12 <= size)
             std::memcpy(out.data() + PlainEnd, data + maskAt, 12);
     }
-    Set32(out.data() + FileHeaderSize + 16, compression);
-    Set32(out.data() + FileHeaderSize + 32, colours);
+    PutLe32(out.data() + FileHeaderSize + 16, compression);
+    PutLe32(out.data() + FileHeaderSize + 32, colours);
     const size_t paletteBytes = size_t(colours) * 4;
     const size_t paletteOut = out.size();
     out.resize(out.size() + paletteBytes, 0);
     if (paletteAt < size)
         std::memcpy(out.data() + paletteOut, data + paletteAt, std::min(paletteBytes, size - paletteAt));
-    Set32(out.data() + 10, uint32_t(out.size()));
+    PutLe32(out.data() + 10, uint32_t(out.size()));
     out.insert(out.end(), data + pixelsAt, data + size);
-    Set32(out.data() + 2, uint32_t(out.size()));
+    PutLe32(out.data() + 2, uint32_t(out.size()));
     return true;
 }
 
 bool SupportedDepth(uint32_t bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 24; }
-
-void Put16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -208,15 +189,15 @@ bool EncodeBmp(ImageOutput& out, const PixelRows& image, std::string& diagnostic
     uint8_t header[FileHeaderSize + InfoHeaderSize] = {};
     header[0] = 'B';
     header[1] = 'M';
-    Put32(header + 2, uint32_t(fileBytes));
-    Put32(header + 10, FileHeaderSize + InfoHeaderSize);
+    PutLe32(header + 2, uint32_t(fileBytes));
+    PutLe32(header + 10, FileHeaderSize + InfoHeaderSize);
     uint8_t* info = header + FileHeaderSize;
-    Put32(info, InfoHeaderSize);
-    Put32(info + 4, uint32_t(image.width));
-    Put32(info + 8, uint32_t(image.height));
-    Put16(info + 12, 1);
-    Put16(info + 14, 24);
-    Put32(info + 20, uint32_t(pixelBytes));
+    PutLe32(info, InfoHeaderSize);
+    PutLe32(info + 4, uint32_t(image.width));
+    PutLe32(info + 8, uint32_t(image.height));
+    PutLe16(info + 12, 1);
+    PutLe16(info + 14, 24);
+    PutLe32(info + 20, uint32_t(pixelBytes));
     bool ok = out.Write(header, sizeof header);
     const size_t rowBytes = size_t(image.width) * 3;
     const uint8_t padding[4] = {};

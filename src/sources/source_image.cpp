@@ -4,26 +4,11 @@
 #include <cstring>
 #include <utility>
 
+#include "codec_bytes.h"
+
 namespace {
 
 constexpr uint64_t SpareBlockBytes = 54;  // 40 for the header and 14 that stay zero
-
-void Put16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 uint64_t PaletteBytes(int bits) { return bits < 24 ? 4ull << bits : 0; }
 
@@ -68,13 +53,13 @@ uint64_t SourceRowSize(int width, int bits)
 void WriteDibHeader(uint8_t* dib, int width, int height, int bits)
 {
     std::memset(dib, 0, SourceHeaderSize);
-    Put32(dib, SourceHeaderSize);
-    Put32(dib + 4, uint32_t(width));
-    Put32(dib + 8, uint32_t(height));
-    Put16(dib + 12, 1);
-    Put16(dib + 14, uint32_t(bits));
-    Put32(dib + 20, uint32_t(SourceRowSize(width, bits) * uint64_t(height < 0 ? 0 : height)));
-    Put32(dib + 32, bits < 24 ? 1u << bits : 0);
+    PutLe32(dib, SourceHeaderSize);
+    PutLe32(dib + 4, uint32_t(width));
+    PutLe32(dib + 8, uint32_t(height));
+    PutLe16(dib + 12, 1);
+    PutLe16(dib + 14, uint32_t(bits));
+    PutLe32(dib + 20, uint32_t(SourceRowSize(width, bits) * uint64_t(height < 0 ? 0 : height)));
+    PutLe32(dib + 32, bits < 24 ? 1u << bits : 0);
 }
 
 bool AllocateSourceImage(SourceImage& image, int width, int height, int bits)
@@ -129,7 +114,7 @@ void ReleaseSourceImage(SourceImage& image)
     image.maskSize = 0;
 }
 
-int32_t DibWidth(const uint8_t* dib) { return int32_t(Get32(dib + 4)); }
-int32_t DibHeight(const uint8_t* dib) { return int32_t(Get32(dib + 8)); }
+int32_t DibWidth(const uint8_t* dib) { return int32_t(Le32(dib + 4)); }
+int32_t DibHeight(const uint8_t* dib) { return int32_t(Le32(dib + 8)); }
 int DibBitCount(const uint8_t* dib) { return int(dib[14]) | int(dib[15]) << 8; }
-uint32_t DibCompression(const uint8_t* dib) { return Get32(dib + 16); }
+uint32_t DibCompression(const uint8_t* dib) { return Le32(dib + 16); }

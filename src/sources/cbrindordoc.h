@@ -126,6 +126,10 @@ private:
     static Decoder DecoderFor(const std::string& filePath);
     bool DecodeFile(const std::string& filePath, DecodedPicture& out);
     bool CanOpenForReading(const std::string& filePath) const;
+    // Runs the open or save dialog from the folder and file type remembered under the given
+    // keys, and remembers the user's choice when it is accepted.
+    FileDialogResult RunRememberedDialog(bool save, const char* filterText, const char* folderKey,
+                                         const char* extensionKey);
 
     Engine* engine = nullptr;
     Prompts* prompts = nullptr;

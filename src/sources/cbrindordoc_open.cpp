@@ -18,24 +18,30 @@ std::string OpenFailureMessage(const std::string& filePath)
 
 }  // namespace
 
+FileDialogResult CbrindorDoc::RunRememberedDialog(bool save, const char* filterText, const char* folderKey,
+                                                  const char* extensionKey)
+{
+    FileDialogRequest request;
+    request.filters = ParseFilterText(filterText);
+    if (settings) {
+        request.initialFolder = settings->ReadString(ConfigureSection, folderKey, "");
+        request.filterIndex = settings->ReadInt(ConfigureSection, extensionKey, 0);
+    }
+    const FileDialogResult result = save ? fileDialogs->SaveFile(request) : fileDialogs->OpenFile(request);
+    if (result.accepted && settings) {
+        settings->WriteInt(ConfigureSection, extensionKey, result.filterIndex);
+        settings->WriteString(ConfigureSection, folderKey, FolderOf(result.path));
+    }
+    return result;
+}
+
 std::string CbrindorDoc::ShowOpenImageDialog()
 {
     if (!fileDialogs)
         return {};
-    FileDialogRequest request;
-    request.filters = ParseFilterText(OpenFilterText);
-    if (settings) {
-        request.initialFolder = settings->ReadString(ConfigureSection, LastOpenDirectoryKey, "");
-        request.filterIndex = settings->ReadInt(ConfigureSection, LastOpenExtensionKey, 0);
-    }
-    const FileDialogResult result = fileDialogs->OpenFile(request);
-    if (!result.accepted)
-        return {};
-    if (settings) {
-        settings->WriteInt(ConfigureSection, LastOpenExtensionKey, result.filterIndex);
-        settings->WriteString(ConfigureSection, LastOpenDirectoryKey, FolderOf(result.path));
-    }
-    return result.path;
+    const FileDialogResult result =
+        RunRememberedDialog(false, OpenFilterText, LastOpenDirectoryKey, LastOpenExtensionKey);
+    return result.accepted ? result.path : std::string();
 }
 
 bool CbrindorDoc::OpenDocument(const std::string& filePath)

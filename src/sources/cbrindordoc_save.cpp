@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* ConfigureSection = "Configure";
 constexpr const char* LastSaveDirectoryKey = "Last Save Directory";
 constexpr const char* LastSaveExtensionKey = "Last Save Extension";
 constexpr const char* NeedTwoSourcesMessage =
@@ -50,19 +49,10 @@ void CbrindorDoc::SaveTargetAs()
     }
     if (!fileDialogs)
         return;
-    FileDialogRequest request;
-    request.filters = ParseFilterText(SaveFilterText);
-    if (settings) {
-        request.initialFolder = settings->ReadString(ConfigureSection, LastSaveDirectoryKey, "");
-        request.filterIndex = settings->ReadInt(ConfigureSection, LastSaveExtensionKey, 0);
-    }
-    const FileDialogResult result = fileDialogs->SaveFile(request);
+    const FileDialogResult result =
+        RunRememberedDialog(true, SaveFilterText, LastSaveDirectoryKey, LastSaveExtensionKey);
     if (!result.accepted)
         return;
-    if (settings) {
-        settings->WriteInt(ConfigureSection, LastSaveExtensionKey, result.filterIndex);
-        settings->WriteString(ConfigureSection, LastSaveDirectoryKey, FolderOf(result.path));
-    }
     const SaveDestination destination = ResolveSaveName(result.path, result.filterIndex);
     SaveTarget(destination.path, destination.extension);
 }

@@ -8,6 +8,7 @@
 #include "cbrindordoc.h"
 #include "clipboard_dib.h"
 #include "clipboard_source.h"
+#include "doc_fakes.h"
 #include "engine.h"
 #include "settings_tables.h"
 
@@ -62,18 +63,6 @@ struct RecordingPrompts : Prompts {
     bool Ask(const std::string&) override { return true; }
 };
 
-struct RecordingListener : DocumentListener {
-    std::vector<std::pair<SourceIndex, std::string>> names;
-    int viewUpdates = 0;
-    void SourceNameChanged(SourceIndex s, const std::string& text) override { names.emplace_back(s, text); }
-    void ViewsNeedUpdate() override { ++viewUpdates; }
-};
-
-struct ScriptedChooser : SlotChooser {
-    SourceIndex answer = 0;
-    SourceIndex ChooseSlotToReplace(const std::string&) override { return answer; }
-};
-
 // A w x h 24-bit CF_DIB whose every pixel is (blue, green, red).
 std::vector<uint8_t> SolidDib(int w, int h, uint8_t blue, uint8_t green, uint8_t red)
 {
@@ -108,8 +97,8 @@ protected:
     CbrindorDoc doc;
     Engine engine{doc};
     RecordingPrompts prompts;
-    RecordingListener listener;
-    ScriptedChooser chooser;
+    docfakes::NameLogListener listener;
+    docfakes::FakeChooser chooser;
     FakeClipboard clipboard;
 };
 

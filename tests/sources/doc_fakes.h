@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cbrindordoc.h"
@@ -115,6 +116,14 @@ struct FakeListener : DocumentListener {
     void SourceNameChanged(SourceIndex s, const std::string& text) override { names[s] = text; }
     void DocumentOpened(const std::string& p) override { opened.push_back(p); }
     void TitleCleared() override { ++titleCleared; }
+};
+
+// Every source name in the order it was given, and the number of view refreshes.
+struct NameLogListener : DocumentListener {
+    std::vector<std::pair<SourceIndex, std::string>> names;
+    int viewUpdates = 0;
+    void SourceNameChanged(SourceIndex s, const std::string& text) override { names.emplace_back(s, text); }
+    void ViewsNeedUpdate() override { ++viewUpdates; }
 };
 
 // A document wired to fakes and a real engine on a small canvas.

@@ -5,22 +5,11 @@
 #include <vector>
 
 #include "cbrindordoc.h"
+#include "doc_fakes.h"
 #include "text_fake_font.h"
 #include "text_source.h"
 
 namespace {
-
-struct RecordingListener : DocumentListener {
-    std::vector<std::pair<SourceIndex, std::string>> names;
-    int viewUpdates = 0;
-    void SourceNameChanged(SourceIndex s, const std::string& text) override { names.emplace_back(s, text); }
-    void ViewsNeedUpdate() override { ++viewUpdates; }
-};
-
-struct ScriptedChooser : SlotChooser {
-    SourceIndex answer = 0;
-    SourceIndex ChooseSlotToReplace(const std::string&) override { return answer; }
-};
 
 // The text dialog as a script: records how it was opened and plays the given buttons.
 struct ScriptedDialog : TextEntryRunner {
@@ -48,8 +37,8 @@ protected:
     }
     CbrindorDoc doc;
     FakeFontEngine fonts;
-    RecordingListener listener;
-    ScriptedChooser chooser;
+    docfakes::NameLogListener listener;
+    docfakes::FakeChooser chooser;
     ScriptedDialog dialog;
 };
 

@@ -160,4 +160,20 @@ inline void WriteFile(const std::string& path, const Bytes& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A stream that accepts a fixed number of bytes, like a full disk.
+class FullStream : public MemoryStream {
+public:
+    explicit FullStream(int32_t bytes) : room(bytes) { OpenEmpty(); }
+    uint32_t WriteBlock(const void* source, uint32_t itemSize, uint32_t itemCount) override
+    {
+        if (int64_t{itemSize} * itemCount > room)
+            return 0;
+        room -= static_cast<int32_t>(itemSize * itemCount);
+        return MemoryStream::WriteBlock(source, itemSize, itemCount);
+    }
+
+private:
+    int32_t room;
+};
+
 }  // namespace codectest

@@ -307,21 +307,6 @@ TEST(PcxLineConverters, UnpackAndPlanes)
     EXPECT_EQ(Bytes(out, out + 8), (Bytes{7, 3, 5, 1, 6, 2, 4, 0}));
 }
 
-class FullStream : public MemoryStream {
-public:
-    explicit FullStream(int32_t bytes) : room(bytes) { OpenEmpty(); }
-    uint32_t WriteBlock(const void* source, uint32_t itemSize, uint32_t itemCount) override
-    {
-        if (int64_t{itemSize} * itemCount > room)
-            return 0;
-        room -= static_cast<int32_t>(itemSize * itemCount);
-        return MemoryStream::WriteBlock(source, itemSize, itemCount);
-    }
-
-private:
-    int32_t room;
-};
-
 TEST(PcxEncode, FailedWritesAreReported)
 {
     RasterImage image;

@@ -243,22 +243,6 @@ TEST(TgaEncode, PalettePicturesAreWrittenInColour)
     EXPECT_EQ(Bytes(out.begin() + 18, out.end()), (Bytes{0, 0, 0, 0x10, 0x20, 0x30}));
 }
 
-// A stream that accepts a fixed number of bytes, like a full disk.
-class FullStream : public MemoryStream {
-public:
-    explicit FullStream(int32_t bytes) : room(bytes) { OpenEmpty(); }
-    uint32_t WriteBlock(const void* source, uint32_t itemSize, uint32_t itemCount) override
-    {
-        if (int64_t{itemSize} * itemCount > room)
-            return 0;
-        room -= static_cast<int32_t>(itemSize * itemCount);
-        return MemoryStream::WriteBlock(source, itemSize, itemCount);
-    }
-
-private:
-    int32_t room;
-};
-
 TEST(TgaEncode, AFailedWriteIsReported)
 {
     RasterImage image;

@@ -1,4 +1,4 @@
-// Placement of one fitted, rotated source at the two canvas sizes, bilinear and nearest-pixel.
+// Placement of a fitted source, turned and unturned, at the two canvas sizes, bilinear and nearest-pixel.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -36,28 +36,33 @@ private:
     std::vector<uint8_t> mask[2];
 };
 
-// Source 1 fitted to a w x h canvas, rotated 30 degrees and centred, as a full recompute places it.
-void PlaceRotated(benchmark::State& state, bool quick)
+// Source s fitted to a w x h canvas, turned by angle degrees and centred, as a full recompute
+// places it: source 1 turned by 30 degrees, source 2 unturned.
+void PlaceFitted(benchmark::State& state, SourceIndex s, double angle, bool quick)
 {
     static BenchSources sources;
     auto engine = std::make_unique<Engine>(sources);
     engine->canvasRect = CanvasRect{0, 0, int(state.range(0)), int(state.range(1))};
-    engine->placement[0].angle = 30;
-    engine->UpdateSourceGeometry(1);
-    const auto [x, y] = engine->CentreOffsets(1);
-    engine->placement[0].offsetX = x;
-    engine->placement[0].offsetY = y;
+    engine->placement[s - 1].angle = angle;
+    engine->UpdateSourceGeometry(s);
+    const auto [x, y] = engine->CentreOffsets(s);
+    engine->placement[s - 1].offsetX = x;
+    engine->placement[s - 1].offsetY = y;
     engine->quickPreview = quick;
     for (auto _ : state) {
-        engine->PlaceSource(1);
-        benchmark::DoNotOptimize(engine->layer[0].pixels.data());
+        engine->PlaceSource(s);
+        benchmark::DoNotOptimize(engine->layer[s - 1].pixels.data());
     }
 }
 
-void BM_PlaceSourceBilinear(benchmark::State& state) { PlaceRotated(state, false); }
-void BM_PlaceSourceQuick(benchmark::State& state) { PlaceRotated(state, true); }
+void BM_PlaceSourceBilinear(benchmark::State& state) { PlaceFitted(state, 1, 30, false); }
+void BM_PlaceSourceQuick(benchmark::State& state) { PlaceFitted(state, 1, 30, true); }
+void BM_PlaceSourceUnturnedBilinear(benchmark::State& state) { PlaceFitted(state, 2, 0, false); }
+void BM_PlaceSourceUnturnedQuick(benchmark::State& state) { PlaceFitted(state, 2, 0, true); }
 
 }  // namespace
 
 BENCHMARK(BM_PlaceSourceBilinear)->Args({1024, 768})->Args({2048, 1536})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlaceSourceQuick)->Args({1024, 768})->Args({2048, 1536})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaceSourceUnturnedBilinear)->Args({1024, 768})->Args({2048, 1536})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaceSourceUnturnedQuick)->Args({1024, 768})->Args({2048, 1536})->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -36,6 +37,12 @@ struct CoverageBytes {
     }
 };
 constexpr CoverageBytes Coverage;
+
+// The canvas is visited in tiles of a few rows by a few hundred columns: a turned source is read
+// along slanted lines, and a tile's rows reuse the source rows its first row brought into the
+// caches. Each layer row piece is written once, zeros included.
+constexpr int BandRows = 8;
+constexpr int StripGroups = 32;  // a multiple of 4, as classification goes four groups at a time
 
 // Per group of eight columns: the lanes inside the span and the extreme row-independent terms
 // of those lanes; groups without span lanes get empty ranges, which fail every test.
@@ -91,6 +98,7 @@ struct Context {
     const double* colX;
     const double* colY;
     int stride, srcW, srcH, width;
+    intptr_t bandStep;  // how far the samples of a column move in the block from one band of rows to the next
     __m256d srcWd, srcHd;
     __m256i strideV, srcWV, lastColumn, lastRow;
     __m256i quickLimit, pairLimit, maskLimit;  // the last offsets a 4-byte, 8-byte, 4-byte read may start at
@@ -206,6 +214,14 @@ void PlainPixel(const Context& k, double x, double y, uint8_t* out, uint8_t* cov
     *covered = 1;
 }
 
+// A turned source's samples are scattered over many rows; the source bytes the same column will
+// read one band of rows further on are asked for now. A hint only: the address may lie anywhere.
+WIDE inline void Prefetch(const Context& k, uint32_t offset)
+{
+    _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(k.block) + k.bandStep + offset),
+                 _MM_HINT_T0);
+}
+
 // Eight-byte reads at four offsets: lanes a, b in the low half, c, d in the high half.
 WIDE inline __m256i Pairs(const uint8_t* block, const uint32_t* at, int a, int b, int c, int d)
 {
@@ -315,6 +331,10 @@ WIDE inline void PlaceGroup(const Context& k, const RowTerms& rt, int c, unsigne
         // Single reads beat a gather here; each pixel is read as four bytes.
         alignas(32) uint32_t at[Lanes];
         _mm256_store_si256(reinterpret_cast<__m256i*>(at), offset);
+        if constexpr (!Unrotated) {
+            Prefetch(k, at[0]);
+            Prefetch(k, at[Lanes - 1]);
+        }
         auto read = [&k, &at](int i) {
             uint32_t v;
             std::memcpy(&v, k.block + at[i], 4);
@@ -383,6 +403,12 @@ WIDE inline void PlaceGroup(const Context& k, const RowTerms& rt, int c, unsigne
         alignas(32) uint32_t upperAt[Lanes], lowerAt[Lanes];
         _mm256_store_si256(reinterpret_cast<__m256i*>(upperAt), offset);
         _mm256_store_si256(reinterpret_cast<__m256i*>(lowerAt), _mm256_add_epi32(offset, dy));
+        if constexpr (!Unrotated) {
+            Prefetch(k, upperAt[0]);
+            Prefetch(k, upperAt[Lanes - 1]);
+            Prefetch(k, lowerAt[0]);
+            Prefetch(k, lowerAt[Lanes - 1]);
+        }
         const __m256i upperA = Pairs(k.block, upperAt, 0, 1, 4, 5), upperB = Pairs(k.block, upperAt, 2, 3, 6, 7);
         const __m256i lowerA = Pairs(k.block, lowerAt, 0, 1, 4, 5), lowerB = Pairs(k.block, lowerAt, 2, 3, 6, 7);
         // sum = upper . weights + lower . weights + 32768 x (the four neighbours), exactly the integer sum.
@@ -534,12 +560,6 @@ WIDE void PlaceRow(const PlacementMap& m, const Context& k, const Groups& g, uin
         PlaceRun<Quick, Holes, Unrotated, true>(k, g, cls, rt, first, end, px, cov);
 }
 
-// The canvas is visited in tiles of a few rows by a few hundred columns: a turned source is read
-// along slanted lines, and a tile's rows reuse the source rows its first row brought into the
-// caches. Each layer row piece is written once, zeros included.
-constexpr int BandRows = 8;
-constexpr int StripGroups = 32;  // a multiple of 4, as classification goes four groups at a time
-
 template <bool Quick, bool Holes, bool Unrotated>
 WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer)
 {
@@ -601,6 +621,16 @@ void FindWindows(const PlacementMap& m, Groups& g)
     }
 }
 
+// Byte distance from a sample to the one BandRows canvas rows further down: Y falls by ky (1 - eps)
+// and X grows by ky sigma per row.
+intptr_t BandStep(const PlacementMap& m)
+{
+    const double rows = -m.ky * (1 - m.eps) * BandRows, columns = m.ky * m.sigma * BandRows;
+    if (!(std::fabs(rows) < m.srcH && std::fabs(columns) < m.srcW))
+        return 0;
+    return intptr_t(static_cast<int>(rows)) * m.stride + intptr_t(static_cast<int>(columns)) * 3;
+}
+
 WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
 {
     Context k{m.block,
@@ -611,6 +641,7 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
               m.srcW,
               m.srcH,
               m.width,
+              BandStep(m),
               _mm256_set1_pd(m.srcW),
               _mm256_set1_pd(m.srcH),
               _mm256_set1_epi32(m.stride),

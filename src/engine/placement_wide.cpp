@@ -564,6 +564,8 @@ template <bool Quick, bool Holes, bool Unrotated>
 WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer)
 {
     alignas(32) uint8_t cls[MaxGroups + 4];
+    // An unturned source is read row by row: whole canvas rows keep the writes in long runs.
+    constexpr int strip = Unrotated ? MaxGroups : StripGroups;
     if constexpr (Unrotated)
         Classify(k, g, 0, g.count, 0.0, 0.0, cls);
     if constexpr (Unrotated && !Quick && !Holes)
@@ -571,10 +573,10 @@ WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, So
             if (cls[gi] == Inside && g.windowed[gi])
                 cls[gi] = Windowed;
     for (int band = 0; band < m.height; band += BandRows)
-        for (int firstGroup = 0; firstGroup < g.count; firstGroup += StripGroups)
+        for (int firstGroup = 0; firstGroup < g.count; firstGroup += strip)
             for (int r = band; r < std::min(band + BandRows, m.height); ++r)
-                PlaceRow<Quick, Holes, Unrotated>(m, k, g, cls, r, firstGroup,
-                                                  std::min(firstGroup + StripGroups, g.count), layer);
+                PlaceRow<Quick, Holes, Unrotated>(m, k, g, cls, r, firstGroup, std::min(firstGroup + strip, g.count),
+                                                  layer);
 }
 
 template <bool Quick, bool Holes>

@@ -2,16 +2,13 @@
 
 #include <algorithm>
 
+#include "blend.h"
+
 namespace view_geometry {
 
 CanvasRect PlaceCanvasRect(int clientW, int clientH, int w, int h)
 {
-    CanvasRect r;
-    r.left = w < clientW ? (clientW - w) / 2 : 0;
-    r.top = h < clientH ? (clientH - h) / 2 : 0;
-    r.right = r.left + w;
-    r.bottom = r.top + h;
-    return r;
+    return Engine::CentredCanvas(w, h, clientW, clientH);
 }
 
 int ScrollMaximum(int total, int page) { return std::max(0, total - page); }
@@ -40,8 +37,7 @@ Offsets ApplyRightDrag(Offsets offsets, int startX, int startY, int endX, int en
 
 Point ClampToCanvas(Point p, const CanvasRect& canvas)
 {
-    p.x = std::max(std::min(p.x, canvas.right - 1), canvas.left);
-    p.y = std::max(std::min(p.y, canvas.bottom - 1), canvas.top);
+    ::ClampToCanvas(canvas, p.x, p.y);
     return p;
 }
 

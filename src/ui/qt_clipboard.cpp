@@ -6,32 +6,21 @@
 #include <QClipboard>
 #include <QMimeData>
 
+#include "codec_bytes.h"
+
 namespace {
 
 constexpr char BmpMime[] = "image/bmp";
 constexpr int FileHeaderSize = 14;
 constexpr int InfoHeaderSize = 40;
 
-uint32_t Read32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-void Put16(uint8_t* p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
 // Offset of the first pixel row in a block: header, then palette or masks.
 uint32_t PixelOffset(const uint8_t* dib)
 {
-    const uint32_t size = Read32(dib);
-    const int bits = Read16(dib + 14);
-    const uint32_t compression = Read32(dib + 16);
-    uint32_t colours = Read32(dib + 32);
+    const uint32_t size = Le32(dib);
+    const int bits = Le16(dib + 14);
+    const uint32_t compression = Le32(dib + 16);
+    uint32_t colours = Le32(dib + 32);
     if (bits <= 8 && colours == 0)
         colours = 1u << bits;
     uint32_t extra = bits <= 8 ? colours * 4 : 0;
@@ -98,8 +87,8 @@ QByteArray QtClipboard::BmpFile(const std::vector<uint8_t>& block)
     uint8_t* h = reinterpret_cast<uint8_t*>(file.data());
     h[0] = 'B';
     h[1] = 'M';
-    Put32(h + 2, uint32_t(FileHeaderSize + block.size()));
-    Put32(h + 10, FileHeaderSize + (block.size() >= InfoHeaderSize ? PixelOffset(block.data())
+    PutLe32(h + 2, uint32_t(FileHeaderSize + block.size()));
+    PutLe32(h + 10, FileHeaderSize + (block.size() >= InfoHeaderSize ? PixelOffset(block.data())
                                                                      : InfoHeaderSize));
     file.append(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
     return file;
@@ -110,13 +99,13 @@ QImage QtClipboard::ImageFromDib(const std::vector<uint8_t>& block)
     if (block.size() < InfoHeaderSize)
         return {};
     const uint8_t* dib = block.data();
-    const int32_t w = int32_t(Read32(dib + 4));
-    const int32_t h = int32_t(Read32(dib + 8));
-    if (Read16(dib + 14) != 24 || Read32(dib + 16) != 0 || w <= 0 || h == 0)
+    const int32_t w = int32_t(Le32(dib + 4));
+    const int32_t h = int32_t(Le32(dib + 8));
+    if (Le16(dib + 14) != 24 || Le32(dib + 16) != 0 || w <= 0 || h == 0)
         return {};
     const int rows = h < 0 ? -h : h;
     const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
-    const size_t offset = Read32(dib);
+    const size_t offset = Le32(dib);
     if (offset > block.size() || (block.size() - offset) / stride < size_t(rows))
         return {};
     const QImage wrapped(dib + offset, w, rows, qsizetype(stride), QImage::Format_BGR888);
@@ -130,12 +119,12 @@ std::vector<uint8_t> QtClipboard::DibFromImage(const QImage& source)
     const size_t rowBytes = size_t(w) * 4;
     std::vector<uint8_t> block(InfoHeaderSize + rowBytes * h, 0);
     uint8_t* dib = block.data();
-    Put32(dib, InfoHeaderSize);
-    Put32(dib + 4, uint32_t(w));
-    Put32(dib + 8, uint32_t(h));
-    Put16(dib + 12, 1);
-    Put16(dib + 14, 32);
-    Put32(dib + 20, uint32_t(rowBytes * h));
+    PutLe32(dib, InfoHeaderSize);
+    PutLe32(dib + 4, uint32_t(w));
+    PutLe32(dib + 8, uint32_t(h));
+    PutLe16(dib + 12, 1);
+    PutLe16(dib + 14, 32);
+    PutLe32(dib + 20, uint32_t(rowBytes * h));
     // Format_RGB32 keeps blue, green, red, unused in memory order: the block's order.
     for (int r = 0; r < h; ++r)
         std::memcpy(dib + InfoHeaderSize + rowBytes * (h - 1 - r), image.constScanLine(r), rowBytes);

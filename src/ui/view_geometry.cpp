@@ -41,32 +41,14 @@ Point ClampToCanvas(Point p, const CanvasRect& canvas)
     return p;
 }
 
-void StartZone(BlendZone& zone, Point p, const CanvasRect& canvas)
-{
-    const bool inside =
-        canvas.left <= p.x && p.x < canvas.right && canvas.top <= p.y && p.y < canvas.bottom;
-    zone.x1 = zone.x2 = inside ? p.x : -1;
-    zone.y1 = zone.y2 = inside ? p.y : -1;
-}
+void StartZone(BlendZone& zone, Point p, const CanvasRect& canvas) { StartBlendZone(zone, canvas, p.x, p.y); }
 
 bool ZoneHasCorners(const BlendZone& zone) { return zone.x1 != -1 && zone.y1 != -1; }
 
 bool FinishZone(BlendZone& zone, Point p, const CanvasRect& canvas)
 {
-    if (!ZoneHasCorners(zone)) {
-        zone.valid = false;
-        return false;
-    }
-    const Point end = ClampToCanvas(p, canvas);
-    zone.x2 = end.x;
-    zone.y2 = end.y;
-    if (zone.x1 > zone.x2)
-        std::swap(zone.x1, zone.x2);
-    if (zone.y1 > zone.y2)
-        std::swap(zone.y1, zone.y2);
-    zone.level = 0;
-    zone.valid = zone.x2 - zone.x1 >= MinZoneSide && zone.y2 - zone.y1 >= MinZoneSide;
-    return true;
+    FinishBlendZone(zone, canvas, p.x, p.y);
+    return ZoneHasCorners(zone);
 }
 
 int DisplayedSourceWidth(int w) { return (w + 1) & ~3; }

@@ -47,7 +47,6 @@ void StartZone(BlendZone& zone, Point p, const CanvasRect& canvas);
 // ready when it spans at least 10 pixels each way. Returns false when no zone was started.
 bool FinishZone(BlendZone& zone, Point p, const CanvasRect& canvas);
 bool ZoneHasCorners(const BlendZone& zone);
-constexpr int MinZoneSide = 10;
 
 // Width shown for a source layer of width w: w + 1 with the two lowest bits cleared.
 int DisplayedSourceWidth(int w);

@@ -64,8 +64,12 @@ prop_grid_ctrl::prop_grid_ctrl(Engine& e, std::function<void(int)> send, QWidget
     tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
     tree->header()->setSectionResizeMode(LabelColumn, QHeaderView::Interactive);
     tree->header()->setStretchLastSection(true);
+    // Styling the items' borders takes their selection painting over, so it is styled too:
+    // otherwise the selected row's text is drawn in the highlight's text colour on white.
     tree->setStyleSheet("QTreeView::item { border-right: 1px solid palette(midlight); "
-                        "border-bottom: 1px solid palette(midlight); }");
+                        "border-bottom: 1px solid palette(midlight); }"
+                        "QTreeView::item:selected { background: palette(highlight); "
+                        "color: palette(highlighted-text); }");
     const auto typed = [this](QChar c) {
         if (const int id = CommandForCharacter(c))
             sendCommand(id);

@@ -331,8 +331,12 @@ Options of merge and batch:
   --scale1 H,V  --scale2 H,V   1..500 each, default 100,100
   --fit1 yes|no --fit2 yes|no  scale to the target, default yes
   --flip1       --flip2        mirror the source
-  --angle1 A    --angle2 A     whole degrees -180..179, default 0
-  --offset1 X,Y --offset2 X,Y  offsetX, offsetY, default 0,0
+  --angle1 A    --angle2 A     whole degrees -180..179, positive clockwise, default 0; the
+                               source turns about the canvas point where its centre was
+                               after --offset and --place, as in the window's rotate dialog
+  --offset1 X,Y --offset2 X,Y  the source's box starts X pixels left of and Y pixels above
+                               the canvas's top left corner: positive values move the source
+                               left and up, negative ones right and down; default 0,0
   --place1 P    --place2 P     topleft|topright|bottomleft|bottomright|center|centertop|
                                centerbottom|leftcenter|rightcenter (overrides --offset)
   --juxtapose 12|21            put the sources side by side (applied last)

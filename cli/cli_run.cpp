@@ -101,7 +101,7 @@ void MergeSession::Merge()
         m.verticalScale[s - 1] = o.scaleV;
         m.scaleToTarget[s - 1] = o.fit;
         m.flipHorizontal[s - 1] = o.flip;
-        engine.placement[s - 1].angle = o.angle;
+        engine.placement[s - 1].angle = 0;
     }
     for (SourceIndex s : {1, 2})
         engine.UpdateSourceGeometry(s);
@@ -109,12 +109,15 @@ void MergeSession::Merge()
         const CliSourceOptions& o = options.source[s - 1];
         engine.placement[s - 1].offsetX = o.offsetX;
         engine.placement[s - 1].offsetY = o.offsetY;
-        if (!o.place)
-            continue;
-        const int corner = Corner(*o.place);
-        const auto [x, y] = corner >= 0 ? engine.CornerOffsets(s, corner) : engine.MiddleOffsets(s, MiddleStep(*o.place));
-        engine.placement[s - 1].offsetX = x;
-        engine.placement[s - 1].offsetY = y;
+        if (o.place) {
+            const int corner = Corner(*o.place);
+            const auto [x, y] = corner >= 0 ? engine.CornerOffsets(s, corner)
+                                            : engine.MiddleOffsets(s, MiddleStep(*o.place));
+            engine.placement[s - 1].offsetX = x;
+            engine.placement[s - 1].offsetY = y;
+        }
+        // Turned as the rotate dialog turns it: about the canvas point where its centre now is.
+        engine.TurnSource(s, o.angle, engine.AnchorForRotation(s));
     }
     // Placed and composed once below, whatever the presets asked for.
     if (options.juxtapose)

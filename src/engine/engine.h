@@ -115,7 +115,10 @@ public:
     double ScaledBoxWidth(SourceIndex s) const;
     double ScaledBoxHeight(SourceIndex s) const;
     RotationAnchor AnchorForRotation(SourceIndex s) const;
-    // Sets the angle, keeps the source's centre where the anchor had it, places and composes.
+    // Sets the angle and the offsets that keep the source's centre where the anchor had it,
+    // for callers that place and compose once themselves.
+    void TurnSource(SourceIndex s, double angle, const RotationAnchor& anchor);
+    // TurnSource, then places and composes.
     void RotateSource(SourceIndex s, double angle, const RotationAnchor& anchor);
     // Scrolling or dragging moved source s: new offsets, placement, composition.
     void MoveSource(SourceIndex s, int offsetX, int offsetY);

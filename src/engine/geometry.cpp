@@ -88,7 +88,7 @@ RotationAnchor Engine::AnchorForRotation(SourceIndex s) const
     return RotationAnchor{placement[s - 1].offsetX, placement[s - 1].offsetY, cx, cy};
 }
 
-void Engine::RotateSource(SourceIndex s, double angle, const RotationAnchor& anchor)
+void Engine::TurnSource(SourceIndex s, double angle, const RotationAnchor& anchor)
 {
     SourcePlacement& p = placement[s - 1];
     p.angle = angle;
@@ -96,6 +96,11 @@ void Engine::RotateSource(SourceIndex s, double angle, const RotationAnchor& anc
     const auto [cx, cy] = CentreOffsets(s);
     p.offsetX = anchor.offsetX + cx - anchor.centreX;
     p.offsetY = anchor.offsetY + cy - anchor.centreY;
+}
+
+void Engine::RotateSource(SourceIndex s, double angle, const RotationAnchor& anchor)
+{
+    TurnSource(s, angle, anchor);
     PlaceSource(s);
     ComposeTarget();
 }

@@ -116,6 +116,7 @@ TEST(CliOptions, HelpDocumentsEveryOption)
                                "--brightness", "--effect", "--scale1", "--fit2", "--flip1", "--angle2", "--offset1",
                                "--place2", "--juxtapose", "--base-color", "--quick", "--quality", "--jobs"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_NE(help.find("left and up"), std::string::npos) << "what an offset means";
     EXPECT_EQ(Parse({"batch", "--help"}).inv.command, CliCommand::Help);
 }
 

@@ -196,6 +196,15 @@ bool ParseMergeOption(Parser& p, const std::string& name, const std::string& val
     return p.Fail("unknown option " + name);
 }
 
+// Options the quick composition has no use for: it takes the bias average, without tone or effect.
+bool QuickIgnores(const std::string& name)
+{
+    for (const char* option : {"--method", "--contrast-type", "--threshold", "--contrast", "--brightness", "--effect"})
+        if (name == option)
+            return true;
+    return false;
+}
+
 bool IsFlag(const std::string& name) { return name == "--flip1" || name == "--flip2" || name == "--quick"; }
 
 size_t PositionalCount(CliCommand command) { return command == CliCommand::Merge || command == CliCommand::Batch || command == CliCommand::Convert ? 2 : 0; }
@@ -225,6 +234,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
         error = p.error;
         return false;
     }
+    std::string ignoredByQuick;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -267,7 +277,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
         }
         if (!ParseMergeOption(p, a, value, out.options))
             break;
+        if (ignoredByQuick.empty() && QuickIgnores(a))
+            ignoredByQuick = a;
     }
+    // Refused rather than dropped, so a script never writes a picture it did not ask for.
+    if (p.error.empty() && out.options.quick && !ignoredByQuick.empty())
+        p.Fail("--quick composes the bias average without tone or effect and cannot take " + ignoredByQuick +
+               "; drop one of them");
     if (p.error.empty() && out.positional.size() != PositionalCount(out.command))
         p.Fail(verb + " takes " + std::to_string(PositionalCount(out.command)) + " paths, " +
                std::to_string(out.positional.size()) + " given; try brindor-cli --help");
@@ -341,7 +357,10 @@ Options of merge and batch:
                                centerbottom|leftcenter|rightcenter (overrides --offset)
   --juxtapose 12|21            put the sources side by side (applied last)
   --base-color RRGGBB          colour where no source covers, hex, red first, default 000000
-  --quick                      nearest-pixel placement and the fast composition
+  --quick                      nearest-pixel placement and the fast composition: the bias
+                               average where both sources cover, no tone, no effect; refused
+                               together with --method, --contrast-type, --threshold,
+                               --contrast, --brightness or --effect
   --quality Q                  JPEG quality 1..100, default 90
   --jobs N                     batch only: threads, default the number of cores
 Values may be negative: in --offset1 -5,3 the value follows its option.

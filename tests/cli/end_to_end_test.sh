@@ -45,7 +45,9 @@ check "logo moved by the offsets" [ "$(pixel "$work/off.bmp" 35 25)" = "0 255 0"
 check "juxtaposition" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/jux.bmp" --canvas 400x200 --juxtapose 12 --method greatest
 check "source 1 on the left" [ "$(pixel "$work/jux.bmp" 50 100)" = "0 0 200" ]
 check "source 2 on the right" grep -qE "^(199|200) 0 0$" <(pixel "$work/jux.bmp" 20 300)
-check "quick path" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/q.tga" --quick --angle1 -30 --method subtract12
+check "quick path" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/q.tga" --quick --angle1 -30 --bias 25
+check "quick path refuses a merge method" status_is 1 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/q2.tga" --quick --method subtract12
+check "nothing written for the refused run" [ ! -e "$work/q2.tga" ]
 
 # convert through all six formats; the lossless ones keep every pixel
 check "to png" status_is 0 "$cli" convert "$work/blue.bmp" "$work/c.png"

@@ -55,6 +55,10 @@ TEST(CliOptions, StoredFormsAndCodes)
     EXPECT_EQ(Parse({"merge", "a", "b", "-o", "o.png", "--bias", "100"}).inv.options.sourceBias, 256);
     EXPECT_EQ(Parse({"merge", "a", "b", "-o", "o.png", "--threshold", "100"}).inv.options.infiniteThreshold, 255);
     EXPECT_EQ(Parse({"merge", "a", "b", "-o", "o.png", "--method", "picture1"}).inv.options.mergeMethod, 0);
+    // What the quick composition does use stays allowed.
+    const Parsed quick = Parse({"merge", "a", "b", "-o", "o.png", "--quick", "--bias", "25", "--base-color", "FFFFFF"});
+    EXPECT_TRUE(quick.ok) << quick.error;
+    EXPECT_TRUE(quick.inv.options.quick);
 }
 
 TEST(CliOptions, NegativeValuesFollowTheirOption)
@@ -93,6 +97,10 @@ TEST(CliOptions, RangeErrorsNameTheOptionAndRange)
         {{"convert", "a.png", "b.webp"}, "suffix"},
         {{"batch", "a", "dir", "--angle1"}, "needs a value"},
         {{"frobnicate"}, "the command takes one of"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--quick", "--method", "greatest"}, "cannot take --method"},
+        {{"batch", "a", "dir", "--effect", "blur", "--quick"}, "cannot take --effect"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--brightness", "60", "--quick"}, "cannot take --brightness"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--quick", "--contrast-type", "gray"}, "cannot take --contrast-type"},
     };
     for (const auto& c : cases) {
         const Parsed p = Parse(c.args);

@@ -134,6 +134,26 @@ TEST(Placement, NegativeOffsetShiftsRightAndNeverDrawsSourceColumnZero)
     }
 }
 
+// The bottom row of a box SH rows tall maps to source row srcH / SH - 1 (from the bottom): below
+// the picture when the source is enlarged (SH > srcH), so that canvas row stays uncovered; inside
+// it when the source keeps or shrinks its size.
+TEST(Placement, EnlargedSourceLeavesTheLastRowOfItsBoxUncovered)
+{
+    const struct {
+        int w, h;
+        bool lastRowCovered;
+    } cases[] = {{640, 480, false}, {799, 599, false}, {400, 300, false}, {800, 600, true}, {1024, 768, true}};
+    for (const auto& c : cases) {
+        EngineRig rig(800, 600);
+        rig.LoadTwo(c.w, c.h, 8, 8);
+        rig.engine.UpdateSourceGeometry(1);
+        rig.engine.PlaceSource(1);
+        const SourceLayer& l = rig.engine.layer[0];
+        EXPECT_EQ(l.MaskRow(598)[400], 1) << c.w << "x" << c.h;
+        EXPECT_EQ(l.MaskRow(599)[400], c.lastRowCovered ? 1 : 0) << c.w << "x" << c.h;
+    }
+}
+
 TEST(Placement, CoverageHolesAndClampedNeighbours)
 {
     PlainRig rig(20, 10);

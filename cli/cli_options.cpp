@@ -370,7 +370,7 @@ Exit codes:
   3 the output cannot be written   4 (batch) some files were skipped, each named on stderr
 
 Examples:
-  brindor-cli merge photo.jpg logo.png -o out.jpg --method greatest --place2 bottomright
+  brindor-cli merge photo.jpg logo.png -o out.jpg --method greatest --fit2 no --place2 bottomright
   brindor-cli batch logo.png holiday/ --fit1 no --place1 bottomright --bias 50
 )";
 }

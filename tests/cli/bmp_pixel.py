@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Tiny 24-bit BMP helper for the command-line tests: make a solid picture, read a pixel,
-print the size, or dump every pixel in canvas order."""
+print the size, dump every pixel in canvas order, or measure how point-symmetric about the
+picture's centre the pixels are whose channel CH exceeds LIMIT."""
 import struct
 import sys
 
@@ -33,6 +34,18 @@ def main():
     what = sys.argv[2]
     if what == 'size':
         print(width, height)
+    elif what == 'symmetry':
+        channel, limit = int(sys.argv[3]), int(sys.argv[4])
+
+        def lit(r, c):
+            stored = height - 1 - r if bottom_up else r
+            return data[offset + stored * stride + 3 * c + channel] > limit
+
+        marks = [[lit(r, c) for c in range(width)] for r in range(height)]
+        lit_count = sum(map(sum, marks))
+        unmatched = sum(1 for r in range(height) for c in range(width)
+                        if marks[r][c] != marks[height - 1 - r][width - 1 - c])
+        print(unmatched, lit_count)
     elif what == 'dump':
         for r in range(height):
             stored = height - 1 - r if bottom_up else r

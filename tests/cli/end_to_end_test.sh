@@ -88,5 +88,38 @@ check "output folder not visited again" status_is 4 "$cli" batch "$work/logo.bmp
 check "still six outputs" [ "$(ls "$work/folder/output" | wc -l)" -eq 6 ]
 check "bad watermark" status_is 2 "$cli" batch "$work/none.bmp" "$work/folder"
 
+# The README's examples, on pictures of the shapes they name
+python3 "$here/bmp_pixel.py" --make "$work/b.bmp" 800 600 40 40 40
+python3 "$here/bmp_pixel.py" --make "$work/wide.bmp" 500 250 0 220 0
+python3 "$here/bmp_pixel.py" --make "$work/four3.bmp" 400 300 0 220 0
+"$cli" convert "$work/b.bmp" "$work/beach.jpg"
+"$cli" convert "$work/wide.bmp" "$work/clouds.png"
+"$cli" convert "$work/four3.bmp" "$work/clouds43.png"
+symmetric() {  # symmetric FILE: the green pixels sit point-symmetric about the centre, nearly all of them
+  "$cli" convert "$1" "$work/sym.bmp" >/dev/null 2>&1 || return 1
+  read -r unmatched lit < <(pixel "$work/sym.bmp" symmetry 1 128)
+  [ "$lit" -gt 100000 ] && [ "$unmatched" -lt 8000 ] || { echo "  $unmatched of $lit green pixels unmatched"; return 1; }
+}
+check "README merge" status_is 0 "$cli" merge "$work/beach.jpg" "$work/clouds.png" -o "$work/merged.png" \
+  --method greatest --place2 center --angle2 -30 --effect sharpen
+check "turned 30 degrees about the centre" symmetric "$work/merged.png"
+check "turned, so the canvas corner stays dark" [ "$(pixel "$work/sym.bmp" 0 1 | cut -d' ' -f2)" -lt 128 ]
+check "turned in place without a preset" status_is 0 "$cli" merge "$work/beach.jpg" "$work/clouds43.png" -o "$work/t43.bmp" --method greatest --angle2 -30
+check "a centred source stays centred" symmetric "$work/t43.bmp"
+mkdir -p "$work/holiday"
+python3 "$here/bmp_pixel.py" --make "$work/logo300.bmp" 300 100 0 200 0
+"$cli" convert "$work/logo300.bmp" "$work/logo.png"
+python3 "$here/bmp_pixel.py" --make "$work/photo.bmp" 800 600 200 0 0
+"$cli" convert "$work/photo.bmp" "$work/holiday/Beach.JPG"
+"$cli" convert "$work/photo.bmp" "$work/holiday/dunes.tga"
+printf 'junk' > "$work/holiday/broken.png"
+check "README batch skips the unreadable file" status_is 4 "$cli" batch "$work/logo.png" "$work/holiday/" --fit1 no --place1 bottomright --bias 50
+check "the unreadable file named" grep -q "broken.png" "$work/err.txt"
+check "same lower-cased names and formats" [ "$(od -An -tx1 -N2 "$work/holiday/output/beach.jpg" | tr -d ' ')" = "ffd8" ] \
+  && [ "$(od -An -tu1 -j2 -N1 "$work/holiday/output/dunes.tga" | tr -d ' ')" = "2" ]
+"$cli" convert "$work/holiday/output/dunes.tga" "$work/dunes.bmp"
+check "logo half and half at the bottom right" [ "$(pixel "$work/dunes.bmp" 720 900)" = "100 100 0" ]
+check "the picture alone elsewhere" [ "$(pixel "$work/dunes.bmp" 660 900)" = "200 0 0" ]
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,15 @@ TEST_F(TextRenderTest, FailuresShowTheirMessages)
 }
 
 // Fonts need a GUI application; the first test that needs one makes it (offscreen under ctest).
+// It closes after the last test, which releases the font configuration it loaded.
+class GuiApplicationEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { application.reset(); }
+    std::unique_ptr<QGuiApplication> application;
+};
+GuiApplicationEnvironment* const guiEnvironment =
+    static_cast<GuiApplicationEnvironment*>(::testing::AddGlobalTestEnvironment(new GuiApplicationEnvironment));
+
 bool EnsureGuiApplication()
 {
     if (QCoreApplication::instance())
@@ -171,7 +181,7 @@ bool EnsureGuiApplication()
     static int argc = 1;
     static char name[] = "sources_tests";
     static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    guiEnvironment->application = std::make_unique<QGuiApplication>(argc, argv);
     return true;
 }
 

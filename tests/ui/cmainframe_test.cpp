@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include "caboutdlg.h"
 #include "cbrindorapp.h"
@@ -20,6 +21,8 @@
 #include "cbrindorview.h"
 #include "cmainframe.h"
 #include "cpropertieswnd.h"
+#include "cpropertieswnd_contents.h"
+#include "cpropertieswnd_controls.h"
 #include "ui_test_support.h"
 #include "wnd_status_bar.h"
 
@@ -376,6 +379,85 @@ private slots:
         QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
         f->View()->EnterSourceScroll(1);
         QApplication::sendEvent(f->View(), &b);
+        QCOMPARE(f->View()->Mode(), ScrollMode::Target);
+    }
+
+    // A run with the real dialogs, answered from the keyboard. Meanwhile nothing that changes the
+    // document or starts another run can be reached: menu, shortcut, pane, toolbar, mouse.
+    void batchDialogsTakeTheirKeysAndNothingElseRuns()
+    {
+        QTemporaryDir folder;
+        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
+        ui_test::WritePicture(folder, "two.bmp", 50, 20);
+        ui_test::WritePicture(folder, "three.png", 30, 30);
+        auto app = Start();
+        CMainFrame* f = app->Frame();
+        f->show();
+        QApplication::setActiveWindow(f);
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        dialogs.path = first.toStdString();
+        f->RunCommand(57601);
+        dialogs.path = one.toStdString();
+        f->RunCommand(57601);
+        SetMessageBoxHandlers(nullptr, nullptr);
+        struct Restore {
+            ui_test::MessageLog& log;
+            ~Restore() { log.Install(); }
+        } restore{messages};
+        ui_test::ModalKeys keys;
+        // `during` runs once, while the run pumps the window's events after its first file.
+        std::function<void()> during;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (during && f->StatusBar()->Pane(4)->Text() == "Current file count = 1")
+                std::exchange(during, nullptr)();
+        });
+        watch.start(5);
+        using Press = ui_test::ModalKeys::Press;
+        const auto run = [&](std::deque<Press> presses, std::function<void()> meanwhile) {
+            keys.Clear();
+            keys.presses = std::move(presses);
+            during = std::move(meanwhile);
+            f->StatusBar()->Pane(4)->SetText("Batch merge status");
+            QVERIFY(f->RunCommand(32801));
+            QVERIFY(!during);
+            QVERIFY(keys.stuck.empty());
+        };
+
+        bool refused = true;
+        auto* contents = qobject_cast<CPropertiesWndContents*>(f->Pane()->Contents());
+        run({Press{Qt::Key_Return}, Press{Qt::Key_Space}}, [&] {
+            for (int id : {32801, 57601, 32791, 57637, 32800, 32829, 32830, 32833, 32846, 57600})
+                refused = refused && !f->Action(id)->isEnabled() && !f->RunCommand(id);
+            f->Action(32801)->trigger();
+            QTest::keyClick(f, Qt::Key_R, Qt::ControlModifier);
+            refused = refused && !f->Pane()->SendCommand(32792) && !f->Pane()->SendCommand(32804);
+            QToolBar* tools = contents->ToolBar(1);
+            QTest::mouseClick(tools->widgetForAction(contents->ToolAction(32792)), Qt::LeftButton);
+            QTest::mouseClick(contents->Button(332), Qt::LeftButton);
+            // A right press in the target mode would answer with a message.
+            QTest::mouseClick(f->View()->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+            refused = refused && f->Action(57634)->isEnabled();
+        });
+        QVERIFY(refused);
+        QCOMPARE(keys.texts, (std::vector<QString>{"Batch Merging", "Batch merging is complete."}));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 3"));
+
+        // Esc during the run asks; Escape answers No and the run goes on, Y stops it.
+        const auto escape = [f] { QTest::keyClick(f, Qt::Key_Escape); };
+        run({Press{Qt::Key_Return}, Press{Qt::Key_Escape}, Press{Qt::Key_Return}}, escape);
+        QCOMPARE(keys.texts, (std::vector<QString>{"Batch Merging", "Do you really want to quit ?",
+                                                   "Batch merging is complete."}));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 3"));
+        run({Press{Qt::Key_Return}, Press{Qt::Key_Y}}, escape);
+        QCOMPARE(keys.texts, (std::vector<QString>{"Batch Merging", "Do you really want to quit ?"}));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 1"));
+
+        // Afterwards the window takes its keys and commands again.
+        QVERIFY(!f->BatchRunning());
+        QVERIFY(f->Action(32801)->isEnabled());
+        f->View()->EnterSourceScroll(1);
+        QTest::keyClick(f->View(), Qt::Key_B);
         QCOMPARE(f->View()->Mode(), ScrollMode::Target);
     }
 

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QTimer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -146,6 +147,35 @@ private slots:
         QCOMPARE(View()->Mode(), ScrollMode::Target);
         QCOMPARE(View()->ScrollSource(), 2);
         QCOMPARE(View()->ScrollSize(), QSize(1024, 768));
+    }
+
+    // What the window shows of the view, as last painted, against a fresh paint of it.
+    bool ViewOnScreenIsCurrent()
+    {
+        QWidget* port = View()->viewport();
+        const QImage shown = app->Frame()->screen()->grabWindow(app->Frame()->winId()).toImage();
+        const QImage fresh = port->grab().toImage().convertToFormat(shown.format());
+        return shown.copy(QRect(port->mapTo(app->Frame(), QPoint(0, 0)), port->size())) == fresh;
+    }
+
+    void resizeInASourceModeRepaintsTheCentredTarget()
+    {
+        StartWithClient(QSize(1200, 900));
+        Load("a.png");
+        Load("b.png");
+        // The source mode's scroll bars take room from the view: the target is centred again.
+        Type("1");
+        QTRY_VERIFY(View()->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(ViewOnScreenIsCurrent());
+        // The pane grows by 100 pixels, as when its edge is dragged: the view shrinks.
+        CPropertiesWnd* pane = app->Frame()->Pane();
+        const QSize before = View()->viewport()->size();
+        app->Frame()->resizeDocks({pane}, {pane->width() + 100}, Qt::Horizontal);
+        QTRY_COMPARE(View()->viewport()->width(), before.width() - 100);
+        const int left = (before.width() - 100 - 1024) / 2, top = (before.height() - 768) / 2;
+        QCOMPARE(Eng().canvasRect, (CanvasRect{left, top, left + 1024, top + 768}));
+        QCOMPARE(View()->Mode(), ScrollMode::Source1);
+        QTRY_VERIFY(ViewOnScreenIsCurrent());
     }
 
     void rightDragMovesTheSourceAndClamps()

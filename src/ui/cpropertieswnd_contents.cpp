@@ -112,10 +112,7 @@ void CPropertiesWndContents::BuildButtons()
             if (context.view)
                 context.view->ShowZoneOutline();
         };
-        connect(blend[k], &QPushButton::clicked, this, [this, id] {
-            if (IsCommandEnabled(id))
-                RunCommand(id);
-        });
+        ConnectButton(blend[k], id);
     }
     struct Setup {
         int id;
@@ -141,11 +138,7 @@ void CPropertiesWndContents::BuildButtons()
         setup[k]->setIcon(QIcon(setups[k].picture));
         setup[k]->setIconSize(QSize(48, 48));
         setup[k]->setToolTip(setups[k].tip);
-        const int id = setups[k].id;
-        connect(setup[k], &QPushButton::clicked, this, [this, id] {
-            if (IsCommandEnabled(id))
-                RunCommand(id);
-        });
+        ConnectButton(setup[k], setups[k].id);
     }
     for (auto& f : filler) {
         f = new QWidget(this);
@@ -186,6 +179,7 @@ void CPropertiesWndContents::BuildToolBars()
             const int id = a->data().toInt();
             if (IsCommandEnabled(id))
                 RunCommand(id);
+            FocusView();
         });
     for (SourceIndex s = 1; s <= 2; ++s) {
         const int id = s == 1 ? CentreOneId : CentreTwoId;
@@ -202,12 +196,28 @@ void CPropertiesWndContents::BuildToolBars()
             context.view->centeringTipArmed = false;
             context.view->CloseTip();
         };
-        connect(b, &QPushButton::clicked, this, [this, id] {
-            if (IsCommandEnabled(id))
-                RunCommand(id);
-        });
+        ConnectButton(b, id);
         centre[s - 1] = b;
     }
+}
+
+// A button clicked with the mouse leaves the keyboard with the view, whose keys (b, 1, 2, the
+// blend keys) then keep working; a button reached with Tab keeps the focus for the next Space.
+void CPropertiesWndContents::ConnectButton(QPushButton* button, int id)
+{
+    button->setFocusPolicy(Qt::TabFocus);
+    connect(button, &QPushButton::clicked, this, [this, button, id] {
+        if (IsCommandEnabled(id))
+            RunCommand(id);
+        if (!button->hasFocus())
+            FocusView();
+    });
+}
+
+void CPropertiesWndContents::FocusView()
+{
+    if (context.view && context.view->isEnabled())
+        context.view->setFocus(Qt::OtherFocusReason);
 }
 
 // Rows below the selector follow its closed height, as the pane has always laid them out.

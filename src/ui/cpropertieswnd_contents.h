@@ -73,6 +73,8 @@ protected:
 private:
     void BuildButtons();
     void BuildToolBars();
+    void ConnectButton(QPushButton* button, int id);
+    void FocusView();
     void LayoutControls();
     void OnSelector(int entry);
     void CentringCycle(SourceIndex s);

@@ -140,6 +140,8 @@ private slots:
         QCOMPARE(f->Action(57601)->statusTip(), QString("Open an existing document"));
         QCOMPARE(f->Action(57601)->toolTip(), QString("Open"));
         QCOMPARE(f->Action(32800)->statusTip(), QString("Change rotation of either source 1 or 2"));
+        QCOMPARE(f->Action(32841)->statusTip(), QString("Shove source 1 to the middile of the target image."));
+        QCOMPARE(f->Action(32846)->toolTip(), QString("Shove source 2 to the middle of the target image."));
         QCOMPARE(f->Action(57634)->shortcuts(),
                  QList<QKeySequence>({QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}));
         QCOMPARE(f->Action(57637)->shortcuts(),

@@ -115,25 +115,27 @@ private slots:
         QList<QMenu*> menus;
         for (QAction* a : app->Frame()->menuBar()->actions())
             menus << a->menu();
-        QCOMPARE(menus.size(), 5);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(MenuTexts(menus[0]),
                  QStringList({"&Open Image...\tCtrl+O", "Open &Text...\tT", "Open Blank Source",
                               "&Save As...\tCtrl+S", "-", "&Print...\tCtrl+P", "Print Preview",
                               "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(menus[1]),
                  QStringList({"&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Rotate...\tCtrl+R",
-                              "Batch merge...", "Base Color", "Target Image Size..."}));
-        QCOMPARE(MenuTexts(menus[2]), QStringList({"source 1", "Source 2"}));
-        QCOMPARE(MenuTexts(menus[2]->actions()[1]->menu()),
+                              "Batch merge...", "Base Color", "Target Image Size...",
+                              "Positioning..."}));
+        QMenu* positioning = menus[1]->actions()[6]->menu();
+        QCOMPARE(MenuTexts(positioning), QStringList({"source 1", "Source 2"}));
+        QCOMPARE(MenuTexts(positioning->actions()[1]->menu()),
                  QStringList({"Top Left", "Top Right", "Bottom Left", "Bottom Right", "middle"}));
-        QCOMPARE(MenuTexts(menus[3]).mid(0, 2), QStringList({"&Application Look", "-"}));
-        QMenu* looks = menus[3]->actions()[0]->menu();
+        QCOMPARE(MenuTexts(menus[2]).mid(0, 2), QStringList({"&Application Look", "-"}));
+        QMenu* looks = menus[2]->actions()[0]->menu();
         QCOMPARE(MenuTexts(looks), QStringList({"Windows &2000", "Office &XP", "&Windows XP",
                                                 "Office 200&3", "Visual Studio.NET 200&5",
                                                 "Office 200&7"}));
         QCOMPARE(MenuTexts(looks->actions()[5]->menu()),
                  QStringList({"&Blue Style", "B&lack Style", "&Silver Style", "&Aqua Style"}));
-        QCOMPARE(MenuTexts(menus[4]), QStringList({"&Help Topics", "-", "&About brindor..."}));
+        QCOMPARE(MenuTexts(menus[3]), QStringList({"&Help Topics", "-", "&About brindor..."}));
 
         CMainFrame* f = app->Frame();
         QCOMPARE(f->Action(57601)->data().toInt(), 57601);

@@ -26,6 +26,13 @@
 #include "ui_test_support.h"
 #include "wnd_status_bar.h"
 
+// Qt's rule for the title a platform window shows: the given title, or with the application's
+// display name appended where one was set. Declared in Qt's platform headers, not installed here.
+class QPlatformWindow {
+public:
+    static QString formatWindowTitle(const QString& title, const QString& separator);
+};
+
 // Receives the About dialog's home page request instead of a browser.
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -463,6 +470,44 @@ private slots:
         f->View()->EnterSourceScroll(1);
         QTest::keyClick(f->View(), Qt::Key_B);
         QCOMPARE(f->View()->Mode(), ScrollMode::Target);
+    }
+
+    // Each dialog, opened as the user opens it, shows its own title as given; message boxes show
+    // the application title.
+    void dialogTitlesStandAsGiven()
+    {
+        auto app = Start();
+        CMainFrame* f = app->Frame();
+        f->show();
+        QApplication::setActiveWindow(f);
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        dialogs.path = first.toStdString();
+        f->RunCommand(57601);
+        dialogs.path = second.toStdString();
+        f->RunCommand(57601);
+        SetMessageBoxHandlers(nullptr, nullptr);
+        struct Restore {
+            ui_test::MessageLog& log;
+            ~Restore() { log.Install(); }
+        } restore{messages};
+        ui_test::ModalKeys keys;
+        keys.presses.assign(8, {Qt::Key_Escape});
+        for (int id : {32800, 32830, 32801, 57664})
+            QVERIFY(f->RunCommand(id));
+        auto* contents = qobject_cast<CPropertiesWndContents*>(f->Pane()->Contents());
+        for (int id : {332, 344})
+            QTest::mouseClick(contents->Button(id), Qt::LeftButton);
+        dialogs.path = third.toStdString();
+        f->RunCommand(57601);
+        // The right button in the target mode answers with a message box.
+        QTest::mouseClick(f->View()->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+        QCOMPARE(keys.titles, (std::vector<QString>{"Rotate Source", "Target Image Size", "Batch Merging",
+                                                    "About brindor", "Change Source", "blend_options",
+                                                    "Replace Source Image", "brindor"}));
+        QVERIFY(keys.stuck.empty());
+        for (const QString& title : keys.titles)
+            QCOMPARE(QPlatformWindow::formatWindowTitle(title, QString::fromUtf8(" \u2014 ")), title);
+        QCOMPARE(QPlatformWindow::formatWindowTitle(f->windowTitle(), " - "), QString("Brindor"));
     }
 
     void layoutIsSavedUnderWorkspace()

@@ -28,6 +28,7 @@ CbrindorView::CbrindorView(CbrindorDoc& document, QWidget* parent)
     : QAbstractScrollArea(parent), doc(document), engine(std::make_unique<Engine>(document))
 {
     setObjectName("CbrindorView");
+    setAccessibleName("Target view");
     engine->SetListener(this);
     doc.SetEngine(engine.get());
     viewport()->setMouseTracking(true);

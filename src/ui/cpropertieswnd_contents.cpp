@@ -1,5 +1,7 @@
 #include "cpropertieswnd_contents.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QResizeEvent>
 #include <QTimer>
@@ -73,6 +75,7 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
     setFocusPolicy(Qt::StrongFocus);
 
     selector = new scroll_combo(this);
+    selector->setAccessibleName("Scroll mode");
     connect(selector, &QComboBox::activated, this, &CPropertiesWndContents::OnSelector);
     selector->hovered = [this] { ShowTip(SelectorTip(), SelectorTipRect.right()); };
 
@@ -133,7 +136,8 @@ void CPropertiesWndContents::BuildButtons()
         setup[k] = new QPushButton(this);
         setup[k]->setObjectName(setups[k].name);
         setup[k]->setWindowTitle(setups[k].text);
-        setup[k]->setAccessibleName(setups[k].text);
+        // Read out as its tip's heading ("Change Source 1"), the words its picture abbreviates.
+        setup[k]->setAccessibleName(QString(setups[k].tip).section(':', 0, 0));
         dialog_exchange::SetControlId(setup[k], setups[k].id);
         setup[k]->setIcon(QIcon(setups[k].picture));
         setup[k]->setIconSize(QSize(48, 48));
@@ -185,7 +189,9 @@ void CPropertiesWndContents::BuildToolBars()
         const int id = s == 1 ? CentreOneId : CentreTwoId;
         middle_button* b = new middle_button(id, this);
         b->setObjectName(QString("centre%1").arg(s));
-        b->SetImage(id, pane_images::Centering(s, 0));
+        b->setAccessibleName(QString("Centering button %1").arg(s));
+        centre[s - 1] = b;
+        ShowCentringImage(s, 0);
         b->hovered = [this] {
             if (context.view && context.view->centeringTipArmed)
                 ShowTip(CenteringTip(), StatsTipRect.right());
@@ -197,7 +203,6 @@ void CPropertiesWndContents::BuildToolBars()
             context.view->CloseTip();
         };
         ConnectButton(b, id);
-        centre[s - 1] = b;
     }
 }
 
@@ -349,16 +354,22 @@ void CPropertiesWndContents::CentringCycle(SourceIndex s)
     Engine& engine = *context.engine;
     const int step = engine.middleCounter[s - 1];
     // The picture shows what the next click does: after centre/top comes the top edge, and so on.
-    const int shows = step < 4 ? step + 1 : 0;
-    centre[s - 1]->SetImage((s == 1 ? MiddleImage1 : MiddleImage2) + shows, pane_images::Centering(s, shows));
+    ShowCentringImage(s, step < 4 ? step + 1 : 0);
     engine.MiddlePreset(s);
     SetScrollSelector(s);
 }
 
 void CPropertiesWndContents::MiddleImageChanged(SourceIndex s, int imageId)
 {
-    const int base = s == 1 ? MiddleImage1 : MiddleImage2;
-    centre[s - 1]->SetImage(imageId, pane_images::Centering(s, imageId - base));
+    ShowCentringImage(s, imageId - (s == 1 ? MiddleImage1 : MiddleImage2));
+}
+
+// Image `position` shows where the next click puts the source; screen readers hear it in words.
+void CPropertiesWndContents::ShowCentringImage(SourceIndex s, int position)
+{
+    static const char* const words[] = {"center", "center/top", "center/bottom", "center/left", "center/right"};
+    centre[s - 1]->SetImage((s == 1 ? MiddleImage1 : MiddleImage2) + position, pane_images::Centering(s, position));
+    centre[s - 1]->setAccessibleDescription(words[std::clamp(position, 0, 4)]);
 }
 
 void CPropertiesWndContents::OnSelector(int entry)

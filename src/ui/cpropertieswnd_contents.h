@@ -78,6 +78,7 @@ private:
     void LayoutControls();
     void OnSelector(int entry);
     void CentringCycle(SourceIndex s);
+    void ShowCentringImage(SourceIndex s, int position);
     void ShowTip(const QString& text, int right);
     int SourceCount() const;
     bool ImageFile(SourceIndex s) const;

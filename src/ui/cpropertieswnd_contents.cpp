@@ -71,7 +71,6 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
     : PaneContents(parent), context(c)
 {
     setObjectName("CPropertiesWndContents");
-    setMinimumWidth(5 * ButtonSide + 10);
     setFocusPolicy(Qt::StrongFocus);
 
     selector = new scroll_combo(this);
@@ -250,6 +249,20 @@ void CPropertiesWndContents::LayoutControls()
     statistics->setGeometry(0, lines + 2 * FileLineHeight, cw, StatsHeight);
     const int gridTop = lines + 2 * FileLineHeight + StatsHeight;
     grid->setGeometry(0, gridTop, cw, std::max(0, ch - gridTop));
+}
+
+// The button row's width, or the grid's where its labels and values need more.
+QSize CPropertiesWndContents::minimumSizeHint() const
+{
+    return QSize(std::max(5 * ButtonSide + 10, grid->minimumWidth()), 0);
+}
+
+bool CPropertiesWndContents::event(QEvent* event)
+{
+    // The controls are placed by hand: a new minimum of the grid (another font) goes up from here.
+    if (event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return PaneContents::event(event);
 }
 
 void CPropertiesWndContents::resizeEvent(QResizeEvent* event)

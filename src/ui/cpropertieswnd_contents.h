@@ -66,7 +66,10 @@ public:
     QString SelectorTip() const;
     static QString CenteringTip();
 
+    QSize minimumSizeHint() const override;
+
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 

@@ -2,6 +2,7 @@
 // Shared pieces of the desktop tests: a private settings store, generated pictures,
 // recorded message boxes and a scripted file dialog.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,8 +89,8 @@ struct ScriptedDialogs : FileDialogs {
 };
 
 // Answers the real modal dialogs as a user at the keyboard would. Each new one is recorded (a
-// message box by its text, any other dialog by its title) and gets the next scripted key (Return
-// when none is left) on its focused control. A dialog still open a while after its key did not
+// message box by its text, any other dialog by its title), handed to `inspect` when set, and gets
+// the next scripted key (Return when none is left) on its focused control. A dialog still open a while after its key did not
 // take it: it is recorded in `stuck` and closed, so a test fails instead of hanging. Polls, so it
 // answers inside any nested event loop.
 class ModalKeys : public QObject {
@@ -102,6 +103,7 @@ public:
     std::vector<QString> texts;
     std::vector<QString> titles;
     std::vector<QString> stuck;
+    std::function<void(QWidget*)> inspect;
 
     ModalKeys()
     {
@@ -131,6 +133,8 @@ private:
             auto* box = qobject_cast<QMessageBox*>(modal);
             texts.push_back(box ? box->text() : modal->windowTitle());
             titles.push_back(modal->windowTitle());
+            if (inspect)
+                inspect(modal);
             const Press p = presses.empty() ? Press{} : presses.front();
             if (!presses.empty())
                 presses.pop_front();

@@ -60,6 +60,22 @@ class MainFrameTest : public QObject {
         return app;
     }
 
+    // The window shown and active, with `first` and then `two` loaded; null if it cannot be active.
+    std::unique_ptr<CbrindorApp> StartActiveWithSources(const QString& two)
+    {
+        auto app = Start();
+        CMainFrame* f = app->Frame();
+        f->show();
+        QApplication::setActiveWindow(f);
+        if (!QTest::qWaitForWindowActive(f))
+            return nullptr;
+        for (const QString& path : {first, two}) {
+            dialogs.path = path.toStdString();
+            f->RunCommand(57601);
+        }
+        return app;
+    }
+
     static QStringList MenuTexts(QMenu* menu)
     {
         QStringList texts;
@@ -401,20 +417,10 @@ private slots:
         const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
         ui_test::WritePicture(folder, "two.bmp", 50, 20);
         ui_test::WritePicture(folder, "three.png", 30, 30);
-        auto app = Start();
+        auto app = StartActiveWithSources(one);
+        QVERIFY(app);
         CMainFrame* f = app->Frame();
-        f->show();
-        QApplication::setActiveWindow(f);
-        QVERIFY(QTest::qWaitForWindowActive(f));
-        dialogs.path = first.toStdString();
-        f->RunCommand(57601);
-        dialogs.path = one.toStdString();
-        f->RunCommand(57601);
-        SetMessageBoxHandlers(nullptr, nullptr);
-        struct Restore {
-            ui_test::MessageLog& log;
-            ~Restore() { log.Install(); }
-        } restore{messages};
+        ui_test::RealMessageBoxes real(messages);
         ui_test::ModalKeys keys;
         // `during` runs once, while the run pumps the window's events after its first file.
         std::function<void()> during;
@@ -476,20 +482,10 @@ private slots:
     // the application title.
     void dialogTitlesStandAsGiven()
     {
-        auto app = Start();
+        auto app = StartActiveWithSources(second);
+        QVERIFY(app);
         CMainFrame* f = app->Frame();
-        f->show();
-        QApplication::setActiveWindow(f);
-        QVERIFY(QTest::qWaitForWindowActive(f));
-        dialogs.path = first.toStdString();
-        f->RunCommand(57601);
-        dialogs.path = second.toStdString();
-        f->RunCommand(57601);
-        SetMessageBoxHandlers(nullptr, nullptr);
-        struct Restore {
-            ui_test::MessageLog& log;
-            ~Restore() { log.Install(); }
-        } restore{messages};
+        ui_test::RealMessageBoxes real(messages);
         ui_test::ModalKeys keys;
         keys.presses.assign(8, {Qt::Key_Escape});
         for (int id : {32800, 32830, 32801, 57664})

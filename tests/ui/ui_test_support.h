@@ -70,6 +70,13 @@ struct MessageLog {
     }
 };
 
+// The real message boxes for a scope; the log answers again at its end.
+struct RealMessageBoxes {
+    MessageLog& log;
+    explicit RealMessageBoxes(MessageLog& l) : log(l) { SetMessageBoxHandlers(nullptr, nullptr); }
+    ~RealMessageBoxes() { log.Install(); }
+};
+
 // A file dialog that answers with a given path (empty: cancelled) and records its requests.
 struct ScriptedDialogs : FileDialogs {
     std::string path;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real desktop program under Xvfb, loads two generated pictures and saves a
 # screenshot of the whole screen.
-# Usage: tools/screenshot.sh [output.png] [brindor binary]
+# Usage: [SCALE=2] [LOOK=210..218] tools/screenshot.sh [output.png] [brindor binary]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$here/build/screenshot.png}"
@@ -16,16 +16,11 @@ convert -size 800x600 pattern:checkerboard -scale 800% -crop 800x600+0+0 +repage
   -fill '#2f6fd0' -colorize 35% -gravity center -pointsize 90 -fill white \
   -annotate 0 'brindor' "$work/checker.jpg"
 
-# LOOK=210..218 picks the application look.
-if [ -n "${LOOK:-}" ]; then
-  mkdir -p "$XDG_CONFIG_HOME/Halvard Pixmoor"
-  printf '[Workspace]\nApplicationLook=%s\n' "$LOOK" > "$XDG_CONFIG_HOME/Halvard Pixmoor/brindor.conf"
-fi
 xvfb_session_open "$work/sunset.png" "$work/checker.jpg"
 # A blend zone drawn with the left button, as a user would.
-xdotool mousemove 600 380 mousedown 1 mousemove 700 450 mousemove 760 520 mouseup 1
+xdotool mousemove $(at 600 380) mousedown 1 mousemove $(at 700 450) mousemove $(at 760 520) mouseup 1
 sleep 0.5
-xdotool mousemove 620 940
+xdotool mousemove $(at 620 940)
 sleep 0.5
 mkdir -p "$(dirname "$out")"
 import -window root "$out"

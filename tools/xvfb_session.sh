@@ -1,9 +1,15 @@
 # Sourced by the screenshot scripts: runs the real desktop program on a private Xvfb screen.
 # The caller sets `bin` (the program) and `set -euo pipefail`; this file sets `work` (a scratch
 # folder removed on exit), DISPLAY and XDG_CONFIG_HOME (so settings last one run only).
+# SCALE=2 runs the program at 200 % (QT_SCALE_FACTOR) on a screen twice as large; the scripts
+# give positions at 100 % and `at` scales them. LOOK=210..218 picks the application look.
+SCALE="${SCALE:-1}"
 
-# Checks the tools, makes the scratch folder and starts a 1400x960 screen at a free-looking
-# display number from $1 up.
+# Screen position of a 100 % position: at X Y.
+at() { echo "$(($1 * SCALE)) $(($2 * SCALE))"; }
+
+# Checks the tools, makes the scratch folder and starts a 1400x960 screen (times SCALE) at a
+# free-looking display number from $1 up.
 xvfb_session_start() {
   [ -x "$bin" ] || { echo "no program at $bin (build the brindor target first)" >&2; exit 1; }
   command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v convert >/dev/null || {
@@ -11,10 +17,15 @@ xvfb_session_start() {
   work="$(mktemp -d)"
   trap 'kill "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
   local display=":$(($1 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 1400x960x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 "$((1400 * SCALE))x$((960 * SCALE))x24" -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config"
+  export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" QT_SCALE_FACTOR="$SCALE"
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+  # LOOK=210..218 picks the application look.
+  if [ -n "${LOOK:-}" ]; then
+    mkdir -p "$XDG_CONFIG_HOME/Halvard Pixmoor"
+    printf '[Workspace]\nApplicationLook=%s\n' "$LOOK" > "$XDG_CONFIG_HOME/Halvard Pixmoor/brindor.conf"
+  fi
 }
 
 # Starts the program on picture $1, fills the screen with its window and opens picture $2 as
@@ -29,9 +40,9 @@ xvfb_session_open() {
     sleep 0.1
   done
   [ -n "$win" ] || { echo "the window did not appear" >&2; exit 1; }
-  xdotool windowmove "$win" 0 0 windowsize "$win" 1400 960
+  xdotool windowmove "$win" 0 0 windowsize "$win" $(at 1400 960)
   sleep 1
-  xdotool mousemove 500 700 click 1
+  xdotool mousemove $(at 500 700) click 1
   sleep 0.3
   xdotool key ctrl+o
   sleep 1.5

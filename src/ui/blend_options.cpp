@@ -1,5 +1,7 @@
 #include "blend_options.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +18,13 @@ blend_options::blend_options(BlendZone& z, QWidget* parent) : QDialog(parent), z
     rectangle = new QCheckBox("Rectangle", this);
     shape = new QLabel(this);
     shape->setFrameShape(QFrame::StyledPanel);
-    shape->setMinimumWidth(dialog_exchange::DluX(150));
+    // As wide as the longest shape text: the dialog keeps its size while the text changes.
+    int widest = dialog_exchange::DluX(150);
+    for (const char* text : {SmoothEllipticalText, HardEllipticalText, RectangularText}) {
+        shape->setText(text);
+        widest = std::max(widest, shape->sizeHint().width());
+    }
+    shape->setMinimumWidth(widest);
     auto* ok = new QPushButton("OK", this);
     ok->setDefault(true);
     smooth->setObjectName("smooth");

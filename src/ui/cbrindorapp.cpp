@@ -28,7 +28,6 @@ void CbrindorApp::SetUpSettingsStore()
 bool CbrindorApp::InitInstance(const QStringList& arguments)
 {
     SetUpSettingsStore();
-    QApplication::setApplicationDisplayName("Brindor");
 
     doc = std::make_unique<CbrindorDoc>();
     doc->SetPrompts(&prompts);

@@ -28,6 +28,7 @@ CbrindorView::CbrindorView(CbrindorDoc& document, QWidget* parent)
     : QAbstractScrollArea(parent), doc(document), engine(std::make_unique<Engine>(document))
 {
     setObjectName("CbrindorView");
+    setAccessibleName("Target view");
     engine->SetListener(this);
     doc.SetEngine(engine.get());
     viewport()->setMouseTracking(true);
@@ -193,12 +194,13 @@ void CbrindorView::scrollContentsBy(int, int)
 void CbrindorView::resizeEvent(QResizeEvent* event)
 {
     if (TwoSources()) {
+        // Centred first: a source mode's scroll sizes repaint at once, and must show the new place.
         const CanvasRect c = engine->canvasRect;
+        PlaceCanvasRect(c.Width(), c.Height());
         if (mode == ScrollMode::Target)
             SetScrollSizes(c.Width(), c.Height());
         else
             EnterSourceScroll(scrollSource);
-        PlaceCanvasRect(c.Width(), c.Height());
         targetScrollX = targetScrollY = 0;
         if (mode == ScrollMode::Target)
             ScrollToPosition(0, 0);
@@ -207,6 +209,7 @@ void CbrindorView::resizeEvent(QResizeEvent* event)
     }
     engine->zone.valid = false;
     zoneOutlineShown = false;
+    viewport()->update();
     QAbstractScrollArea::resizeEvent(event);
 }
 

@@ -169,7 +169,7 @@ CommandState CMainFrame::State() const
 bool CMainFrame::IsCommandEnabled(int id) const
 {
     const CommandInfo* info = FindCommand(id);
-    if (!info || !HandlerFor(id))
+    if (!info || !HandlerFor(id) || (batchRunning && info->changesDocument))
         return false;
     return IsEnabled(info->rule, State());
 }
@@ -193,6 +193,8 @@ void CMainFrame::UpdateCommandUI()
         if (IsLookId(id))
             action->setChecked(id == applicationLook);
     }
+    for (QAction* a : recentActions)
+        a->setEnabled(!batchRunning);
     if (pane && pane->Contents())
         pane->Contents()->UpdateCommandUI();
 }
@@ -302,7 +304,7 @@ void CMainFrame::RebuildRecentMenu()
 
 void CMainFrame::OpenRecentFile(int index)
 {
-    if (index < 0 || index >= recentFiles.size())
+    if (batchRunning || index < 0 || index >= recentFiles.size())
         return;
     const QString path = recentFiles[index];
     // A file that is gone leaves the list, as it can never open again.
@@ -361,24 +363,41 @@ bool CMainFrame::ConfirmBatch(const std::string& source2Path)
 {
     batch_merge dialog(QString::fromStdString(source2Path), this);
     const bool ok = dialog.exec() == QDialog::Accepted;
-    if (ok) {
-        batchRunning = true;
-        escapePressed = false;
-        qApp->installEventFilter(this);
-    }
+    if (ok)
+        SetBatchRunning(true);
     return ok;
+}
+
+void CMainFrame::SetBatchRunning(bool running)
+{
+    if (running == batchRunning)
+        return;
+    batchRunning = running;
+    escapePressed = false;
+    if (running)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+    view->setEnabled(!running);
+    if (pane->widget())
+        pane->widget()->setEnabled(!running);
+    if (!running)
+        view->setFocus();
+    UpdateCommandUI();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
 {
-    // While a batch runs, keystrokes are swallowed; Esc is remembered for the next check.
-    if (batchRunning && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease ||
-                         e->type() == QEvent::ShortcutOverride)) {
-        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
-            escapePressed = true;
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, e);
+    // While a batch runs, keystrokes to the windows are swallowed and Esc is remembered for the
+    // next check. The dialogs the run opens (its messages, the quit question) and open menus take
+    // their keys as usual.
+    const bool key = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease ||
+                     e->type() == QEvent::ShortcutOverride;
+    if (!batchRunning || !key || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return QMainWindow::eventFilter(watched, e);
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+        escapePressed = true;
+    return true;
 }
 
 void CMainFrame::PumpEvents() { QCoreApplication::processEvents(); }

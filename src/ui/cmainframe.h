@@ -41,6 +41,8 @@ public:
     bool RunCommand(int id);
     // Applies the enable rules to every action.
     void UpdateCommandUI();
+    // A batch run is under way: the commands that change the document wait for its end.
+    bool BatchRunning() const { return batchRunning; }
 
     int ApplicationLook() const { return applicationLook; }
     void OnApplicationLook(int id);
@@ -90,6 +92,8 @@ private:
     void SaveRecentFiles();
     void RestoreWorkspace();
     CommandState State() const;
+    // The view and the pane take no input while a batch runs; keys reach only its own dialogs.
+    void SetBatchRunning(bool running);
 
     // Handlers.
     void OnOpenText();

@@ -81,11 +81,11 @@ void CMainFrame::OnTargetSize() { view->OnTargetSize(); }
 
 void CMainFrame::OnBatchMerge()
 {
+    // One run at a time: the window's events are pumped during a run.
+    if (batchRunning)
+        return;
     doc.RunBatchMerge(*this);
-    if (batchRunning) {
-        batchRunning = false;
-        qApp->removeEventFilter(this);
-    }
+    SetBatchRunning(false);
 }
 
 void CMainFrame::OnPositioning()

@@ -43,13 +43,15 @@ struct CommandState {
 bool IsEnabled(EnableRule rule, const CommandState& state);
 
 // One command: its id, menu text ("&" mnemonic, "\t" before the shortcut shown), prompt
-// (status text, then "\n" and the tooltip), shortcuts and enable rule.
+// (status text, then "\n" and the tooltip), shortcuts and enable rule. A command that changes
+// the document (its sources, settings or placement) or starts a batch waits while a batch runs.
 struct CommandInfo {
     int id = 0;
     const char* menuText = "";
     const char* prompt = "";
     std::vector<const char*> shortcuts;
     EnableRule rule = EnableRule::Always;
+    bool changesDocument = false;
 };
 
 // Every command of the main menu and the accelerator table, in menu order.

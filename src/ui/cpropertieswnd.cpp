@@ -33,6 +33,9 @@ void CPropertiesWnd::SetContents(PaneContents* c)
 
 bool CPropertiesWnd::IsCommandEnabled(int id) const
 {
+    // Contents disabled as a whole (while a batch runs) run no command, shortcuts included.
+    if (widget() && !widget()->isEnabled())
+        return false;
     if (contents)
         return contents->IsCommandEnabled(id);
     return FallbackEnabled(id);

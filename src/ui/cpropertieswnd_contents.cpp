@@ -1,5 +1,7 @@
 #include "cpropertieswnd_contents.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QResizeEvent>
 #include <QTimer>
@@ -69,10 +71,10 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
     : PaneContents(parent), context(c)
 {
     setObjectName("CPropertiesWndContents");
-    setMinimumWidth(5 * ButtonSide + 10);
     setFocusPolicy(Qt::StrongFocus);
 
     selector = new scroll_combo(this);
+    selector->setAccessibleName("Scroll mode");
     connect(selector, &QComboBox::activated, this, &CPropertiesWndContents::OnSelector);
     selector->hovered = [this] { ShowTip(SelectorTip(), SelectorTipRect.right()); };
 
@@ -112,10 +114,7 @@ void CPropertiesWndContents::BuildButtons()
             if (context.view)
                 context.view->ShowZoneOutline();
         };
-        connect(blend[k], &QPushButton::clicked, this, [this, id] {
-            if (IsCommandEnabled(id))
-                RunCommand(id);
-        });
+        ConnectButton(blend[k], id);
     }
     struct Setup {
         int id;
@@ -136,16 +135,13 @@ void CPropertiesWndContents::BuildButtons()
         setup[k] = new QPushButton(this);
         setup[k]->setObjectName(setups[k].name);
         setup[k]->setWindowTitle(setups[k].text);
-        setup[k]->setAccessibleName(setups[k].text);
+        // Read out as its tip's heading ("Change Source 1"), the words its picture abbreviates.
+        setup[k]->setAccessibleName(QString(setups[k].tip).section(':', 0, 0));
         dialog_exchange::SetControlId(setup[k], setups[k].id);
         setup[k]->setIcon(QIcon(setups[k].picture));
         setup[k]->setIconSize(QSize(48, 48));
         setup[k]->setToolTip(setups[k].tip);
-        const int id = setups[k].id;
-        connect(setup[k], &QPushButton::clicked, this, [this, id] {
-            if (IsCommandEnabled(id))
-                RunCommand(id);
-        });
+        ConnectButton(setup[k], setups[k].id);
     }
     for (auto& f : filler) {
         f = new QWidget(this);
@@ -186,12 +182,15 @@ void CPropertiesWndContents::BuildToolBars()
             const int id = a->data().toInt();
             if (IsCommandEnabled(id))
                 RunCommand(id);
+            FocusView();
         });
     for (SourceIndex s = 1; s <= 2; ++s) {
         const int id = s == 1 ? CentreOneId : CentreTwoId;
         middle_button* b = new middle_button(id, this);
         b->setObjectName(QString("centre%1").arg(s));
-        b->SetImage(id, pane_images::Centering(s, 0));
+        b->setAccessibleName(QString("Centering button %1").arg(s));
+        centre[s - 1] = b;
+        ShowCentringImage(s, 0);
         b->hovered = [this] {
             if (context.view && context.view->centeringTipArmed)
                 ShowTip(CenteringTip(), StatsTipRect.right());
@@ -202,12 +201,27 @@ void CPropertiesWndContents::BuildToolBars()
             context.view->centeringTipArmed = false;
             context.view->CloseTip();
         };
-        connect(b, &QPushButton::clicked, this, [this, id] {
-            if (IsCommandEnabled(id))
-                RunCommand(id);
-        });
-        centre[s - 1] = b;
+        ConnectButton(b, id);
     }
+}
+
+// A button clicked with the mouse leaves the keyboard with the view, whose keys (b, 1, 2, the
+// blend keys) then keep working; a button reached with Tab keeps the focus for the next Space.
+void CPropertiesWndContents::ConnectButton(QPushButton* button, int id)
+{
+    button->setFocusPolicy(Qt::TabFocus);
+    connect(button, &QPushButton::clicked, this, [this, button, id] {
+        if (IsCommandEnabled(id))
+            RunCommand(id);
+        if (!button->hasFocus())
+            FocusView();
+    });
+}
+
+void CPropertiesWndContents::FocusView()
+{
+    if (context.view && context.view->isEnabled())
+        context.view->setFocus(Qt::OtherFocusReason);
 }
 
 // Rows below the selector follow its closed height, as the pane has always laid them out.
@@ -235,6 +249,20 @@ void CPropertiesWndContents::LayoutControls()
     statistics->setGeometry(0, lines + 2 * FileLineHeight, cw, StatsHeight);
     const int gridTop = lines + 2 * FileLineHeight + StatsHeight;
     grid->setGeometry(0, gridTop, cw, std::max(0, ch - gridTop));
+}
+
+// The button row's width, or the grid's where its labels and values need more.
+QSize CPropertiesWndContents::minimumSizeHint() const
+{
+    return QSize(std::max(5 * ButtonSide + 10, grid->minimumWidth()), 0);
+}
+
+bool CPropertiesWndContents::event(QEvent* event)
+{
+    // The controls are placed by hand: a new minimum of the grid (another font) goes up from here.
+    if (event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return PaneContents::event(event);
 }
 
 void CPropertiesWndContents::resizeEvent(QResizeEvent* event)
@@ -339,16 +367,22 @@ void CPropertiesWndContents::CentringCycle(SourceIndex s)
     Engine& engine = *context.engine;
     const int step = engine.middleCounter[s - 1];
     // The picture shows what the next click does: after centre/top comes the top edge, and so on.
-    const int shows = step < 4 ? step + 1 : 0;
-    centre[s - 1]->SetImage((s == 1 ? MiddleImage1 : MiddleImage2) + shows, pane_images::Centering(s, shows));
+    ShowCentringImage(s, step < 4 ? step + 1 : 0);
     engine.MiddlePreset(s);
     SetScrollSelector(s);
 }
 
 void CPropertiesWndContents::MiddleImageChanged(SourceIndex s, int imageId)
 {
-    const int base = s == 1 ? MiddleImage1 : MiddleImage2;
-    centre[s - 1]->SetImage(imageId, pane_images::Centering(s, imageId - base));
+    ShowCentringImage(s, imageId - (s == 1 ? MiddleImage1 : MiddleImage2));
+}
+
+// Image `position` shows where the next click puts the source; screen readers hear it in words.
+void CPropertiesWndContents::ShowCentringImage(SourceIndex s, int position)
+{
+    static const char* const words[] = {"center", "center/top", "center/bottom", "center/left", "center/right"};
+    centre[s - 1]->SetImage((s == 1 ? MiddleImage1 : MiddleImage2) + position, pane_images::Centering(s, position));
+    centre[s - 1]->setAccessibleDescription(words[std::clamp(position, 0, 4)]);
 }
 
 void CPropertiesWndContents::OnSelector(int entry)

@@ -66,16 +66,22 @@ public:
     QString SelectorTip() const;
     static QString CenteringTip();
 
+    QSize minimumSizeHint() const override;
+
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:
     void BuildButtons();
     void BuildToolBars();
+    void ConnectButton(QPushButton* button, int id);
+    void FocusView();
     void LayoutControls();
     void OnSelector(int entry);
     void CentringCycle(SourceIndex s);
+    void ShowCentringImage(SourceIndex s, int position);
     void ShowTip(const QString& text, int right);
     int SourceCount() const;
     bool ImageFile(SourceIndex s) const;

@@ -1,6 +1,7 @@
 #include "prop_grid_ctrl.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -163,13 +164,50 @@ void prop_grid_ctrl::ApplyFont()
     description->setFont(font);
     const QFontMetrics metrics(font);
     description->setFixedHeight(DescriptionRows * metrics.lineSpacing() + 2 * description->frameWidth() + 4);
+    MeasureColumns();
+}
+
+// Every label and every value is shown whole: the grid is at least as wide as the widest label
+// (with its indentation) beside the widest list choice in its opened editor.
+void prop_grid_ctrl::MeasureColumns()
+{
+    // The items' style sheet borders count too.
+    tree->ensurePolished();
+    labelNeed = 0;
+    int spannedNeed = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = tree->rootIsDecorated() ? 1 : 0;
+        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
+            ++depth;
+        const QModelIndex index = tree->indexFromItem(*it, LabelColumn);
+        const int need = depth * tree->indentation() + tree->sizeHintForIndex(index).width();
+        int& widest = (*it)->isFirstColumnSpanned() ? spannedNeed : labelNeed;
+        widest = std::max(widest, need);
+    }
+    QComboBox probe;
+    probe.setFont(tree->font());
+    probe.addItems({TrueText, FalseText});
+    for (const PropertyRow& row : PropertyTable)
+        for (int k = 0; k < row.optionCount; ++k)
+            probe.addItem(row.options[k].text);
+    valueNeed = probe.sizeHint().width();
+    chrome = 2 * tree->frameWidth() + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    setMinimumWidth(std::max(labelNeed + valueNeed, spannedNeed) + chrome);
+    PlaceColumns();
+}
+
+// The labels take the larger share where there is room, as the long ones ("Scale Srce 1 to
+// Target") need it, but never the room the values need.
+void prop_grid_ctrl::PlaceColumns()
+{
+    const int room = width() - chrome;
+    tree->setColumnWidth(LabelColumn, std::max(labelNeed, std::min(width() * 3 / 5, room - valueNeed)));
 }
 
 bool prop_grid_ctrl::event(QEvent* event)
 {
-    // The labels take the larger share, as the long ones ("Scale Srce 1 to Target") need it.
     if (event->type() == QEvent::Resize)
-        tree->setColumnWidth(LabelColumn, width() * 3 / 5);
+        PlaceColumns();
     if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange)
         ApplyFont();
     return QWidget::event(event);

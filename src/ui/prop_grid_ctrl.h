@@ -48,6 +48,8 @@ protected:
 private:
     void Build();
     void ApplyFont();
+    void MeasureColumns();
+    void PlaceColumns();
     void OnCurrentItem(QTreeWidgetItem* item);
     void OnCommitted(grid_property* item, CommitResult result);
 
@@ -57,4 +59,7 @@ private:
     QLabel* description = nullptr;
     prop_grid_delegate* delegate = nullptr;
     std::array<grid_property*, PropertyCount> items{};
+    int labelNeed = 0;   // the label column's room for every label with its indentation
+    int valueNeed = 0;   // the value column's room for the widest list editor
+    int chrome = 0;      // the tree's frame and vertical scroll bar
 };

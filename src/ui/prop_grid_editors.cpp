@@ -127,8 +127,14 @@ bool prop_grid_delegate::CommitNumberEditor(QWidget* editor)
     auto* spin = qobject_cast<prop_grid_spin*>(editor);
     if (!item || !spin || !active)
         return true;
-    const CommitResult result = item->OnUpdateValue(engine, spin->text());
-    spin->setProperty(RefusedProperty, result == CommitResult::Refused ? spin->text() : QString());
+    const QString text = spin->text();
+    const QPointer<prop_grid_spin> alive(spin);
+    const QPointer<QWidget> outer = committing;
+    committing = spin;
+    const CommitResult result = item->OnUpdateValue(engine, text);
+    committing = outer;
+    if (alive)
+        spin->setProperty(RefusedProperty, result == CommitResult::Refused ? text : QString());
     committed(item, result);
     return result != CommitResult::Refused;
 }
@@ -160,17 +166,20 @@ bool prop_grid_delegate::eventFilter(QObject* object, QEvent* event)
         const bool ends = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
                           key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
         if (spin && ends) {
-            if (CommitNumberEditor(spin))
+            const QPointer<prop_grid_spin> alive(spin);
+            const bool done = CommitNumberEditor(spin);
+            if (alive && done)
                 emit closeEditor(spin, QAbstractItemDelegate::NoHint);
-            else
+            else if (alive)
                 spin->selectAll();
             return true;
         }
         return false;
     }
     if (event->type() == QEvent::FocusOut && spin) {
-        // Focus moving inside the editor (its arrows) is no end of the edit.
-        if (spin->isAncestorOf(QApplication::focusWidget()))
+        // Focus moving inside the editor (its arrows), or to the message box of its own commit,
+        // is no end of the edit: the refused text stays for correction.
+        if (spin->isAncestorOf(QApplication::focusWidget()) || committing == spin)
             return false;
         if (CommitNumberEditor(spin))
             emit closeEditor(spin, QAbstractItemDelegate::NoHint);

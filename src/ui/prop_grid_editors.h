@@ -2,6 +2,7 @@
 #include <functional>
 
 #include <QAbstractSpinBox>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 #include "engine.h"
@@ -60,4 +61,6 @@ private:
     Committed committed;
     Typed typed;
     bool active = true;
+    // The editor whose commit is running; a refusal's message box takes its focus meanwhile.
+    QPointer<QWidget> committing;
 };

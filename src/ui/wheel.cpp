@@ -45,6 +45,7 @@ wheel::wheel(std::function<int()> a, std::function<void(int)> p, QWidget* parent
 {
     setObjectName("wheel");
     setWindowTitle("wheel");
+    setAccessibleName("Angle wheel");
     dialog_exchange::SetControlId(this, Id);
     setMouseTracking(true);
 }

@@ -1,5 +1,7 @@
 #include "wnd_status_bar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -14,6 +16,7 @@ const QColor Pane2Colour(153, 255, 102);
 const QColor MarkerColour(0, 0, 255);
 constexpr int MarkerWidth = 6, MarkerHeight = 8;
 constexpr char IdleText[] = "Brindor is ready";
+constexpr int ViewSource1Id = 146, ViewBothId = 148;
 
 struct PaneSpec {
     int id;
@@ -25,6 +28,36 @@ constexpr PaneSpec PaneSpecs[5] = {{0, 150, IdleText},
                                    {147, 100, "View Source 2"},
                                    {148, 100, "View both src"},
                                    {145, 250, "Batch merge status"}};
+
+// A pane as screen readers find it: the text it shows is its name and value; the marker of
+// the view-source panes is their selected state.
+class status_pane_accessible : public QAccessibleWidget {
+public:
+    explicit status_pane_accessible(status_pane* pane) : QAccessibleWidget(pane, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name || t == QAccessible::Value)
+            return Pane()->ShownText();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.selectable = Pane()->Id() >= ViewSource1Id && Pane()->Id() <= ViewBothId;
+        s.selected = Pane()->HasMarker();
+        return s;
+    }
+
+private:
+    const status_pane* Pane() const { return static_cast<const status_pane*>(object()); }
+};
+
+QAccessibleInterface* PaneAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("status_pane"))
+        return new status_pane_accessible(static_cast<status_pane*>(object));
+    return nullptr;
+}
 
 }  // namespace
 
@@ -42,24 +75,44 @@ status_pane::status_pane(int id, int width, const QString& t, QWidget* parent)
 
 void status_pane::SetText(const QString& t)
 {
+    const QString before = ShownText();
     text = t;
-    update();
+    Changed(before, marker);
 }
 
 void status_pane::SetPainted(const QString& shown, QColor bg, bool withMarker)
 {
+    const QString before = ShownText();
+    const bool markerBefore = marker;
     painted = true;
     paintedText = shown;
     background = bg;
     marker = withMarker;
-    update();
+    Changed(before, markerBefore);
 }
 
 void status_pane::SetPlain()
 {
+    const QString before = ShownText();
+    const bool markerBefore = marker;
     painted = false;
     marker = false;
+    Changed(before, markerBefore);
+}
+
+void status_pane::Changed(const QString& before, bool markerBefore)
+{
     update();
+    if (ShownText() != before) {
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    }
+    if (marker != markerBefore) {
+        QAccessible::State selected;
+        selected.selected = true;
+        QAccessibleStateChangeEvent changed(this, selected);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void status_pane::paintEvent(QPaintEvent*)
@@ -84,6 +137,9 @@ wnd_status_bar::wnd_status_bar(CbrindorDoc& document, QWidget* parent)
     : QStatusBar(parent), doc(document)
 {
     setObjectName("wnd_status_bar");
+    setAccessibleName("Status bar");
+    static const bool accessible = (QAccessible::installFactory(PaneAccessible), true);
+    (void)accessible;
     setSizeGripEnabled(true);
     setMouseTracking(true);
     for (int i = 0; i < 5; ++i) {

@@ -26,6 +26,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Repaints, and tells screen readers what changed since `before` was shown.
+    void Changed(const QString& before, bool markerBefore);
+
     int paneId;
     QString text;
     QString paintedText;

@@ -9,7 +9,9 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTimer>
+#include <QToolBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -18,6 +20,8 @@
 #include "cbrindorview.h"
 #include "cmainframe.h"
 #include "cpropertieswnd.h"
+#include "cpropertieswnd_contents.h"
+#include "cpropertieswnd_controls.h"
 #include "qt_clipboard.h"
 #include "ui_test_support.h"
 
@@ -148,6 +152,35 @@ private slots:
         QCOMPARE(View()->ScrollSize(), QSize(1024, 768));
     }
 
+    // What the window shows of the view, as last painted, against a fresh paint of it.
+    bool ViewOnScreenIsCurrent()
+    {
+        QWidget* port = View()->viewport();
+        const QImage shown = app->Frame()->screen()->grabWindow(app->Frame()->winId()).toImage();
+        const QImage fresh = port->grab().toImage().convertToFormat(shown.format());
+        return shown.copy(QRect(port->mapTo(app->Frame(), QPoint(0, 0)), port->size())) == fresh;
+    }
+
+    void resizeInASourceModeRepaintsTheCentredTarget()
+    {
+        StartWithClient(QSize(1200, 900));
+        Load("a.png");
+        Load("b.png");
+        // The source mode's scroll bars take room from the view: the target is centred again.
+        Type("1");
+        QTRY_VERIFY(View()->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(ViewOnScreenIsCurrent());
+        // The pane grows by 100 pixels, as when its edge is dragged: the view shrinks.
+        CPropertiesWnd* pane = app->Frame()->Pane();
+        const QSize before = View()->viewport()->size();
+        app->Frame()->resizeDocks({pane}, {pane->width() + 100}, Qt::Horizontal);
+        QTRY_COMPARE(View()->viewport()->width(), before.width() - 100);
+        const int left = (before.width() - 100 - 1024) / 2, top = (before.height() - 768) / 2;
+        QCOMPARE(Eng().canvasRect, (CanvasRect{left, top, left + 1024, top + 768}));
+        QCOMPARE(View()->Mode(), ScrollMode::Source1);
+        QTRY_VERIFY(ViewOnScreenIsCurrent());
+    }
+
     void rightDragMovesTheSourceAndClamps()
     {
         StartWithClient(QSize(1200, 900));
@@ -223,6 +256,40 @@ private slots:
         QCOMPARE(CbrindorView::CommandForCharacter('.'), 330);
         QCOMPARE(CbrindorView::CommandForCharacter('>'), 330);
         QCOMPARE(CbrindorView::CommandForCharacter('B'), 0);
+    }
+
+    // Keys typed into the window, wherever its focus is.
+    void TypeInWindow(char c) { QTest::keyClick(app->Frame()->windowHandle(), c); }
+
+    void shortcutKeysWorkAfterAPaneButtonClick()
+    {
+        StartWithClient(QSize(1000, 800));
+        Load("a.png");
+        Load("b.png");
+        QApplication::setActiveWindow(app->Frame());
+        QVERIFY(QTest::qWaitForWindowActive(app->Frame()));
+        View()->setFocus();
+        auto* pane = qobject_cast<CPropertiesWndContents*>(app->Frame()->Pane()->Contents());
+        ui_test::ModalKeys keys;
+        keys.presses = {{Qt::Key_Escape}, {Qt::Key_Return}};
+        // Centering button, blend options (a dialog, closed with Escape), change source 2 (OK),
+        // a toolbar button: after each, the keys act on the view.
+        QTest::mouseClick(pane->Button(32841), Qt::LeftButton);
+        QCOMPARE(View()->Mode(), ScrollMode::Source1);
+        TypeInWindow('b');
+        QCOMPARE(View()->Mode(), ScrollMode::Target);
+        QTest::mouseClick(pane->Button(344), Qt::LeftButton);
+        TypeInWindow('2');
+        QCOMPARE(View()->Mode(), ScrollMode::Source2);
+        QTest::mouseClick(pane->Button(333), Qt::LeftButton);
+        TypeInWindow('1');
+        QCOMPARE(View()->Mode(), ScrollMode::Source1);
+        QToolBar* tools = pane->ToolBar(1);
+        QTest::mouseClick(tools->widgetForAction(pane->ToolAction(32798)), Qt::LeftButton);
+        TypeInWindow('b');
+        QCOMPARE(View()->Mode(), ScrollMode::Target);
+        QCOMPARE(keys.texts, (std::vector<QString>{"blend_options", "Change Source"}));
+        QCOMPARE(app->Frame()->focusWidget(), View());
     }
 
     void emptyStateShowsTheButtonsAndTheRightTexture()

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include "caboutdlg.h"
 #include "cbrindorapp.h"
@@ -20,8 +21,17 @@
 #include "cbrindorview.h"
 #include "cmainframe.h"
 #include "cpropertieswnd.h"
+#include "cpropertieswnd_contents.h"
+#include "cpropertieswnd_controls.h"
 #include "ui_test_support.h"
 #include "wnd_status_bar.h"
+
+// Qt's rule for the title a platform window shows: the given title, or with the application's
+// display name appended where one was set. Declared in Qt's platform headers, not installed here.
+class QPlatformWindow {
+public:
+    static QString formatWindowTitle(const QString& title, const QString& separator);
+};
 
 // Receives the About dialog's home page request instead of a browser.
 class UrlCatcher : public QObject {
@@ -47,6 +57,22 @@ class MainFrameTest : public QObject {
             return nullptr;
         app->Document().SetFileDialogs(&dialogs);
         app->Frame()->resize(1400, 1000);
+        return app;
+    }
+
+    // The window shown and active, with `first` and then `two` loaded; null if it cannot be active.
+    std::unique_ptr<CbrindorApp> StartActiveWithSources(const QString& two)
+    {
+        auto app = Start();
+        CMainFrame* f = app->Frame();
+        f->show();
+        QApplication::setActiveWindow(f);
+        if (!QTest::qWaitForWindowActive(f))
+            return nullptr;
+        for (const QString& path : {first, two}) {
+            dialogs.path = path.toStdString();
+            f->RunCommand(57601);
+        }
         return app;
     }
 
@@ -112,31 +138,35 @@ private slots:
         QList<QMenu*> menus;
         for (QAction* a : app->Frame()->menuBar()->actions())
             menus << a->menu();
-        QCOMPARE(menus.size(), 5);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(MenuTexts(menus[0]),
                  QStringList({"&Open Image...\tCtrl+O", "Open &Text...\tT", "Open Blank Source",
                               "&Save As...\tCtrl+S", "-", "&Print...\tCtrl+P", "Print Preview",
                               "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(menus[1]),
                  QStringList({"&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Rotate...\tCtrl+R",
-                              "Batch merge...", "Base Color", "Target Image Size..."}));
-        QCOMPARE(MenuTexts(menus[2]), QStringList({"source 1", "Source 2"}));
-        QCOMPARE(MenuTexts(menus[2]->actions()[1]->menu()),
+                              "Batch merge...", "Base Color", "Target Image Size...",
+                              "Positioning..."}));
+        QMenu* positioning = menus[1]->actions()[6]->menu();
+        QCOMPARE(MenuTexts(positioning), QStringList({"source 1", "Source 2"}));
+        QCOMPARE(MenuTexts(positioning->actions()[1]->menu()),
                  QStringList({"Top Left", "Top Right", "Bottom Left", "Bottom Right", "middle"}));
-        QCOMPARE(MenuTexts(menus[3]).mid(0, 2), QStringList({"&Application Look", "-"}));
-        QMenu* looks = menus[3]->actions()[0]->menu();
+        QCOMPARE(MenuTexts(menus[2]).mid(0, 2), QStringList({"&Application Look", "-"}));
+        QMenu* looks = menus[2]->actions()[0]->menu();
         QCOMPARE(MenuTexts(looks), QStringList({"Windows &2000", "Office &XP", "&Windows XP",
                                                 "Office 200&3", "Visual Studio.NET 200&5",
                                                 "Office 200&7"}));
         QCOMPARE(MenuTexts(looks->actions()[5]->menu()),
                  QStringList({"&Blue Style", "B&lack Style", "&Silver Style", "&Aqua Style"}));
-        QCOMPARE(MenuTexts(menus[4]), QStringList({"&Help Topics", "-", "&About brindor..."}));
+        QCOMPARE(MenuTexts(menus[3]), QStringList({"&Help Topics", "-", "&About brindor..."}));
 
         CMainFrame* f = app->Frame();
         QCOMPARE(f->Action(57601)->data().toInt(), 57601);
         QCOMPARE(f->Action(57601)->statusTip(), QString("Open an existing document"));
         QCOMPARE(f->Action(57601)->toolTip(), QString("Open"));
         QCOMPARE(f->Action(32800)->statusTip(), QString("Change rotation of either source 1 or 2"));
+        QCOMPARE(f->Action(32841)->statusTip(), QString("Shove source 1 to the middile of the target image."));
+        QCOMPARE(f->Action(32846)->toolTip(), QString("Shove source 2 to the middle of the target image."));
         QCOMPARE(f->Action(57634)->shortcuts(),
                  QList<QKeySequence>({QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}));
         QCOMPARE(f->Action(57637)->shortcuts(),
@@ -377,6 +407,103 @@ private slots:
         f->View()->EnterSourceScroll(1);
         QApplication::sendEvent(f->View(), &b);
         QCOMPARE(f->View()->Mode(), ScrollMode::Target);
+    }
+
+    // A run with the real dialogs, answered from the keyboard. Meanwhile nothing that changes the
+    // document or starts another run can be reached: menu, shortcut, pane, toolbar, mouse.
+    void batchDialogsTakeTheirKeysAndNothingElseRuns()
+    {
+        QTemporaryDir folder;
+        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
+        ui_test::WritePicture(folder, "two.bmp", 50, 20);
+        ui_test::WritePicture(folder, "three.png", 30, 30);
+        auto app = StartActiveWithSources(one);
+        QVERIFY(app);
+        CMainFrame* f = app->Frame();
+        ui_test::RealMessageBoxes real(messages);
+        ui_test::ModalKeys keys;
+        // `during` runs once, while the run pumps the window's events after its first file.
+        std::function<void()> during;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (during && f->StatusBar()->Pane(4)->Text() == "Current file count = 1")
+                std::exchange(during, nullptr)();
+        });
+        watch.start(5);
+        using Press = ui_test::ModalKeys::Press;
+        const auto run = [&](std::deque<Press> presses, std::function<void()> meanwhile) {
+            keys.Clear();
+            keys.presses = std::move(presses);
+            during = std::move(meanwhile);
+            f->StatusBar()->Pane(4)->SetText("Batch merge status");
+            QVERIFY(f->RunCommand(32801));
+            QVERIFY(!during);
+            QVERIFY(keys.stuck.empty());
+        };
+
+        bool refused = true;
+        auto* contents = qobject_cast<CPropertiesWndContents*>(f->Pane()->Contents());
+        run({Press{Qt::Key_Return}, Press{Qt::Key_Space}}, [&] {
+            for (int id : {32801, 57601, 32791, 57637, 32800, 32829, 32830, 32833, 32846, 57600})
+                refused = refused && !f->Action(id)->isEnabled() && !f->RunCommand(id);
+            f->Action(32801)->trigger();
+            QTest::keyClick(f, Qt::Key_R, Qt::ControlModifier);
+            refused = refused && !f->Pane()->SendCommand(32792) && !f->Pane()->SendCommand(32804);
+            QToolBar* tools = contents->ToolBar(1);
+            QTest::mouseClick(tools->widgetForAction(contents->ToolAction(32792)), Qt::LeftButton);
+            QTest::mouseClick(contents->Button(332), Qt::LeftButton);
+            // A right press in the target mode would answer with a message.
+            QTest::mouseClick(f->View()->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+            refused = refused && f->Action(57634)->isEnabled();
+        });
+        QVERIFY(refused);
+        QCOMPARE(keys.texts, (std::vector<QString>{"Batch Merging", "Batch merging is complete."}));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 3"));
+
+        // Esc during the run asks; Escape answers No and the run goes on, Y stops it.
+        const auto escape = [f] { QTest::keyClick(f, Qt::Key_Escape); };
+        run({Press{Qt::Key_Return}, Press{Qt::Key_Escape}, Press{Qt::Key_Return}}, escape);
+        QCOMPARE(keys.texts, (std::vector<QString>{"Batch Merging", "Do you really want to quit ?",
+                                                   "Batch merging is complete."}));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 3"));
+        run({Press{Qt::Key_Return}, Press{Qt::Key_Y}}, escape);
+        QCOMPARE(keys.texts, (std::vector<QString>{"Batch Merging", "Do you really want to quit ?"}));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 1"));
+
+        // Afterwards the window takes its keys and commands again.
+        QVERIFY(!f->BatchRunning());
+        QVERIFY(f->Action(32801)->isEnabled());
+        f->View()->EnterSourceScroll(1);
+        QTest::keyClick(f->View(), Qt::Key_B);
+        QCOMPARE(f->View()->Mode(), ScrollMode::Target);
+    }
+
+    // Each dialog, opened as the user opens it, shows its own title as given; message boxes show
+    // the application title.
+    void dialogTitlesStandAsGiven()
+    {
+        auto app = StartActiveWithSources(second);
+        QVERIFY(app);
+        CMainFrame* f = app->Frame();
+        ui_test::RealMessageBoxes real(messages);
+        ui_test::ModalKeys keys;
+        keys.presses.assign(8, {Qt::Key_Escape});
+        for (int id : {32800, 32830, 32801, 57664})
+            QVERIFY(f->RunCommand(id));
+        auto* contents = qobject_cast<CPropertiesWndContents*>(f->Pane()->Contents());
+        for (int id : {332, 344})
+            QTest::mouseClick(contents->Button(id), Qt::LeftButton);
+        dialogs.path = third.toStdString();
+        f->RunCommand(57601);
+        // The right button in the target mode answers with a message box.
+        QTest::mouseClick(f->View()->viewport(), Qt::RightButton, {}, QPoint(300, 300));
+        QCOMPARE(keys.titles, (std::vector<QString>{"Rotate Source", "Target Image Size", "Batch Merging",
+                                                    "About brindor", "Change Source", "blend_options",
+                                                    "Replace Source Image", "brindor"}));
+        QVERIFY(keys.stuck.empty());
+        for (const QString& title : keys.titles)
+            QCOMPARE(QPlatformWindow::formatWindowTitle(title, QString::fromUtf8(" \u2014 ")), title);
+        QCOMPARE(QPlatformWindow::formatWindowTitle(f->windowTitle(), " - "), QString("Brindor"));
     }
 
     void layoutIsSavedUnderWorkspace()

@@ -260,17 +260,19 @@ private slots:
     {
         Pane pane(2);
         CPropertiesWndContents& c = *pane.contents;
+        // At least as wide as the grid needs to show its texts whole.
+        const int w = std::max(320, c.minimumSizeHint().width());
         for (int h : {420, 640, 900}) {
-            c.resize(320, h);
+            c.resize(w, h);
             QCOMPARE(c.Grid()->geometry().bottom(), h - 1);
-            QCOMPARE(c.Grid()->width(), 320);
+            QCOMPARE(c.Grid()->width(), w);
         }
         const int top = c.Selector()->height();
         QCOMPARE(c.Button(328)->geometry(), QRect(0, top, 60, 60));
         QCOMPARE(c.Button(344)->geometry(), QRect(240, top, 60, 60));
         QCOMPARE(c.ToolBar(2)->geometry(), QRect(0, top + 90, 215, 30));
         QCOMPARE(c.CentreButton(2)->geometry(), QRect(245, top + 90, 30, 30));
-        QCOMPARE(c.FileLine(2)->geometry(), QRect(0, top + 140, 320, 20));
+        QCOMPARE(c.FileLine(2)->geometry(), QRect(0, top + 140, w, 20));
         QCOMPARE(c.Grid()->y(), top + 190);
     }
 };

@@ -10,6 +10,7 @@
 #include "prop_grid_editors.h"
 #include "prop_grid_properties.h"
 #include "testutils.h"
+#include "ui_test_support.h"
 
 using namespace testutils;
 
@@ -198,6 +199,60 @@ private slots:
         QVERIFY(secondKept);  // the second commit ended the edit quietly
         QCOMPARE(engine->settings.channelContrast[Blue], 50);
         prompts.whileShown = nullptr;
+    }
+
+    // The real message box runs its own event loop while the editor loses the focus to it.
+    void refusedCommitsWithARealMessageBox()
+    {
+        QtPrompts real;
+        engine->SetPrompts(&real);
+        ui_test::ModalKeys keys;
+        QApplication::setActiveWindow(grid.get());
+        QVERIFY(QTest::qWaitForWindowActive(grid.get()));
+        const auto refuse = [&](PropertyId id, const QString& text, Qt::Key key) {
+            auto* spin = qobject_cast<prop_grid_spin*>(grid->OpenEditor(id));
+            QVERIFY(spin);
+            spin->setFocus();
+            spin->SetText(text);
+            QTest::keyClick(spin, key);
+            Settle();
+        };
+        const auto openEditor = [this] {
+            return qobject_cast<prop_grid_spin*>(grid->Tree()->viewport()->findChild<QWidget*>("gridEditor"));
+        };
+        // Enter, then Tab: one message each, and the refused text stays for correction.
+        refuse(PropertyId::SourceBias, "101", Qt::Key_Return);
+        QVERIFY(openEditor());
+        QCOMPARE(openEditor()->text(), QString("101"));
+        QTest::keyClick(openEditor(), Qt::Key_Escape);
+        Settle();
+        refuse(PropertyId::VerticalScale1, "0", Qt::Key_Tab);
+        QVERIFY(openEditor());
+        QCOMPARE(openEditor()->text(), QString("0"));
+        QCOMPARE(keys.texts, (std::vector<QString>{"Value must be equal to or between 0 and 100.",
+                                                   "Value must be between 1 and 500."}));
+        // The corrected text commits.
+        openEditor()->SetText("120");
+        QTest::keyClick(openEditor(), Qt::Key_Return);
+        Settle();
+        QVERIFY(!openEditor());
+        QCOMPARE(engine->settings.verticalScale[0], 120.0);
+
+        // Leaving the row by clicking another one: one message, the old value stays.
+        keys.Clear();
+        auto* spin = qobject_cast<prop_grid_spin*>(grid->OpenEditor(PropertyId::GreenBrightness));
+        spin->setFocus();
+        spin->SetText("140");
+        QTreeWidget* tree = grid->Tree();
+        const QRect other = tree->visualItemRect(grid->Item(PropertyId::RedContrast));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, other.center());
+        Settle();
+        QCOMPARE(keys.texts, std::vector<QString>{"Value must be equal to or between 0 and 100."});
+        QCOMPARE(grid->Value(PropertyId::GreenBrightness), QString("50"));
+        QCOMPARE(grid->Value(PropertyId::SourceBias), QString("50"));
+        QCOMPARE(engine->settings.channelBrightness[Green], 50);
+        QVERIFY(keys.stuck.empty());
+        engine->SetPrompts(&prompts);
     }
 
     void listsActOnlyOnAChoiceFromTheirList()

@@ -1,12 +1,20 @@
 #pragma once
 // Shared pieces of the desktop tests: a private settings store, generated pictures,
 // recorded message boxes and a scripted file dialog.
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
+#include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include "message_box.h"
 #include "ports.h"
@@ -62,6 +70,13 @@ struct MessageLog {
     }
 };
 
+// The real message boxes for a scope; the log answers again at its end.
+struct RealMessageBoxes {
+    MessageLog& log;
+    explicit RealMessageBoxes(MessageLog& l) : log(l) { SetMessageBoxHandlers(nullptr, nullptr); }
+    ~RealMessageBoxes() { log.Install(); }
+};
+
 // A file dialog that answers with a given path (empty: cancelled) and records its requests.
 struct ScriptedDialogs : FileDialogs {
     std::string path;
@@ -78,6 +93,72 @@ struct ScriptedDialogs : FileDialogs {
     }
     FileDialogResult OpenFile(const FileDialogRequest& r) override { return Answer(r); }
     FileDialogResult SaveFile(const FileDialogRequest& r) override { return Answer(r); }
+};
+
+// Answers the real modal dialogs as a user at the keyboard would. Each new one is recorded (a
+// message box by its text, any other dialog by its title), handed to `inspect` when set, and gets
+// the next scripted key (Return when none is left) on its focused control. A dialog still open a while after its key did not
+// take it: it is recorded in `stuck` and closed, so a test fails instead of hanging. Polls, so it
+// answers inside any nested event loop.
+class ModalKeys : public QObject {
+public:
+    struct Press {
+        Qt::Key key = Qt::Key_Return;
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    };
+    std::deque<Press> presses;
+    std::vector<QString> texts;
+    std::vector<QString> titles;
+    std::vector<QString> stuck;
+    std::function<void(QWidget*)> inspect;
+
+    ModalKeys()
+    {
+        poll.setInterval(PollMs);
+        connect(&poll, &QTimer::timeout, this, &ModalKeys::Poll);
+        poll.start();
+    }
+    void Clear()
+    {
+        texts.clear();
+        titles.clear();
+        stuck.clear();
+    }
+
+private:
+    static constexpr int PollMs = 5;
+    static constexpr int StuckPolls = 200;
+
+    void Poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (modal != current) {
+            current = modal;
+            waited = 0;
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            texts.push_back(box ? box->text() : modal->windowTitle());
+            titles.push_back(modal->windowTitle());
+            if (inspect)
+                inspect(modal);
+            const Press p = presses.empty() ? Press{} : presses.front();
+            if (!presses.empty())
+                presses.pop_front();
+            QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
+            QTest::keyClick(target, p.key, p.modifiers);
+            return;
+        }
+        if (++waited == StuckPolls) {
+            stuck.push_back(texts.back());
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->done(QDialog::Rejected);
+        }
+    }
+
+    QTimer poll;
+    QPointer<QWidget> current;
+    int waited = 0;
 };
 
 }  // namespace ui_test

@@ -1,14 +1,21 @@
 // The status bar's view-source panes with their timed return, and the flying tips.
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 
 #include "cbrindorapp.h"
 #include "cbrindordoc.h"
 #include "cbrindorview.h"
 #include "cmainframe.h"
+#include "cpropertieswnd.h"
+#include "cpropertieswnd_contents.h"
 #include "flying_tips.h"
+#include "rotate.h"
+#include "testutils.h"
 #include "ui_test_support.h"
+#include "wheel.h"
 #include "wnd_status_bar.h"
 
 class StatusBarTest : public QObject {
@@ -102,6 +109,61 @@ private slots:
         // The real timer does the same on its own.
         Bar()->OnPointerMove(PaneMiddle(2));
         QTRY_COMPARE_WITH_TIMEOUT(View()->DisplayedSource(), -1, 5000);
+    }
+
+    // Names, texts and states of the hand-painted panes and of the picture-only controls, as
+    // screen readers query them.
+    static QStringList NamesOf(QAccessibleInterface* parent, QAccessible::Role role)
+    {
+        QStringList names;
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (QAccessibleInterface* child = parent->child(i); child->role() == role)
+                names << child->text(QAccessible::Name);
+        return names;
+    }
+    static QString Name(QObject* object) { return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name); }
+
+    void panesAndPictureControlsHaveAccessibleNames()
+    {
+        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(Bar());
+        QCOMPARE(bar->role(), QAccessible::StatusBar);
+        QCOMPARE(NamesOf(bar, QAccessible::StaticText),
+                 QStringList({"Brindor is ready", "View Source 1", "View Source 2", "View both src",
+                              "Batch merge status"}));
+        for (int id : {133, 134, 57637})
+            QVERIFY(!Name(View()->StartButton(id)).isEmpty());
+        QCOMPARE(Name(View()->StartButton(133)), QString("Load Image"));
+
+        Load("one.png");
+        Load("two.png");
+        MoveOver(PaneMiddle(2));
+        // The names follow what the panes show, the marker is the selected state.
+        QCOMPARE(NamesOf(bar, QAccessible::StaticText),
+                 QStringList({"Brindor is ready", "View source 1", "View source 2", "View both srce",
+                              "Batch merge status"}));
+        QVERIFY(QAccessible::queryAccessibleInterface(Bar()->Pane(2))->state().selected);
+        QVERIFY(!QAccessible::queryAccessibleInterface(Bar()->Pane(3))->state().selected);
+        Bar()->Pane(4)->SetText("Current file count = 3");
+        QAccessibleInterface* counter = QAccessible::queryAccessibleInterface(Bar()->Pane(4));
+        QCOMPARE(counter->text(QAccessible::Name), QString("Current file count = 3"));
+        QCOMPARE(counter->text(QAccessible::Value), QString("Current file count = 3"));
+        app->Frame()->StatusBar()->SetMessageText("Save target image");
+        QCOMPARE(Name(Bar()->Pane(0)), QString("Save target image"));
+
+        QCOMPARE(Name(View()), QString("Target view"));
+        auto* pane = qobject_cast<CPropertiesWndContents*>(app->Frame()->Pane()->Contents());
+        QStringList buttons;
+        for (int id : {328, 330, 332, 333, 344, 32841, 32846})
+            buttons << Name(pane->Button(id));
+        QCOMPARE(buttons, QStringList({"Blend Button 1", "Blend Button 2", "Change Source 1", "Change Source 2",
+                                       "Blend options", "Centering button 1", "Centering button 2"}));
+        QAccessibleInterface* centre = QAccessible::queryAccessibleInterface(pane->Button(32841));
+        QCOMPARE(centre->text(QAccessible::Description), QString("center"));
+        QTest::mouseClick(pane->Button(32841), Qt::LeftButton);
+        QCOMPARE(centre->text(QAccessible::Description), QString("center/top"));
+        testutils::FakePrompts prompts;
+        rotate dialog(View()->GetEngine(), prompts);
+        QCOMPARE(Name(dialog.findChild<wheel*>()), QString("Angle wheel"));
     }
 
     void tipsSplitLinesAndCloseAfterTenSeconds()

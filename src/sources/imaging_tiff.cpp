@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include <tiffio.h>
 
@@ -159,6 +160,22 @@ bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t h
     return true;
 }
 
+// libtiff's reader premultiplies unassociated alpha into the colour, darkening translucent
+// pixels and blackening transparent ones. The alpha is dropped anyway, so the sample is relabelled
+// associated and the reader hands over the stored, straight colour untouched.
+void KeepStraightColour(TIFF* tif)
+{
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0 ||
+        kinds[0] != EXTRASAMPLE_UNASSALPHA)
+        return;
+    // A copy: setting the field frees the array `kinds` points into before it is read.
+    std::vector<uint16_t> relabelled(kinds, kinds + count);
+    relabelled[0] = EXTRASAMPLE_ASSOCALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, count, relabelled.data());
+}
+
 }  // namespace
 
 bool DecodeTiff(DecodeJob& job)
@@ -189,6 +206,7 @@ bool DecodeTiff(DecodeJob& job)
     uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
     if (pixels == nullptr)
         return headerOnly;
+    KeepStraightColour(tif.get());
     TIFFRGBAImage image{};
     if (!TIFFRGBAImageBegin(&image, tif.get(), 1, reason))
         return DecodeFail(job, std::string("TIFF: ") + reason);

@@ -214,6 +214,21 @@ TEST_F(TiffDecode, GrayPaletteSixteenBitAndAlphaPagesExpand)
     EXPECT_EQ(Bgr(0, 0), (std::vector<int>{30, 20, 10}));
 }
 
+TEST_F(TiffDecode, UnassociatedAlphaKeepsTheStraightColour)
+{
+    // Translucent and fully transparent pixels keep their colour, as in every other format.
+    TiffPage alpha{2, 1, 4, 8, PHOTOMETRIC_RGB};
+    alpha.data = {35, 55, 50, 50, 200, 100, 50, 0};
+    ASSERT_TRUE(Load({alpha})) << report.diagnostic;
+    EXPECT_EQ(Bgr(0, 0), (std::vector<int>{50, 55, 35}));
+    EXPECT_EQ(Bgr(1, 0), (std::vector<int>{50, 100, 200}));
+
+    TiffPage deep{1, 1, 4, 16, PHOTOMETRIC_RGB};
+    deep.data = {0xFF, 0xFF, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00};
+    ASSERT_TRUE(Load({deep})) << report.diagnostic;
+    EXPECT_EQ(Bgr(0, 0), (std::vector<int>{0, 128, 255}));
+}
+
 TEST_F(TiffDecode, OversizedHeaderIsRefusedBeforeAnyAllocation)
 {
     for (auto [w, h] : {std::pair{30000u, 30000u}, std::pair{20001u, 1u}, std::pair{20000u, 3334u}}) {

@@ -17,26 +17,100 @@ constexpr uint32_t CoreHeaderSize = 12;
 constexpr uint32_t OS2HeaderSize = 64;
 constexpr uint32_t BiBitFields = 3;
 constexpr uint32_t BiAlphaBitFields = 6;
-// File header, the header size and the size fields of the longest header form.
-constexpr size_t PeekBytes = FileHeaderSize + 12;
+// File header and the info header up to its compression field.
+constexpr size_t PeekBytes = FileHeaderSize + 20;
+constexpr size_t CorePeekBytes = FileHeaderSize + CoreHeaderSize;
 
+// What the headers say about the pixels, read before the codec allocates anything.
+struct BmpFields {
+    uint32_t pixelsAt = 0;  // the file header's offset of the pixel data, 0 when unset
+    uint32_t headerSize = 0;
+    int64_t width = 0;
+    int64_t height = 0;  // rows, whichever way they are stored
+    uint32_t bits = 0;
+    uint32_t compression = 0;
+};
 
-// The picture size from the headers alone; rows stored top-down have a negative height.
-bool PeekSize(ImageInput& input, int64_t& width, int64_t& height)
+bool PeekFields(ImageInput& input, BmpFields& f)
 {
-    uint8_t head[PeekBytes];
-    if (input.Read(head, sizeof head) != sizeof head || !input.Seek(0))
+    uint8_t head[PeekBytes] = {};
+    const size_t got = input.Read(head, sizeof head);
+    if (!input.Seek(0) || got < CorePeekBytes)
         return false;
     const uint8_t* info = head + FileHeaderSize;
-    if (Le32(info) == CoreHeaderSize) {
-        width = Le16(info + 4);
-        height = Le16(info + 6);
-    } else {
-        width = int32_t(Le32(info + 4));
-        height = int32_t(Le32(info + 8));
+    f.pixelsAt = Le32(head + 10);
+    f.headerSize = Le32(info);
+    if (f.headerSize == CoreHeaderSize) {
+        f.width = Le16(info + 4);
+        f.height = Le16(info + 6);
+        f.bits = Le16(info + 10);
+        return true;
     }
-    height = height < 0 ? -height : height;
+    if (got < PeekBytes)
+        return false;
+    f.width = int32_t(Le32(info + 4));
+    f.height = int32_t(Le32(info + 8));
+    f.height = f.height < 0 ? -f.height : f.height;
+    f.bits = Le16(info + 14);
+    f.compression = Le32(info + 16);
     return true;
+}
+
+bool KnownDepth(uint32_t bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
+
+bool RunLength(const BmpFields& f) { return f.bits <= 8 && (f.compression == BI_RLE8 || f.compression == BI_RLE4); }
+
+// Rows stored as they are, as the codec reads them; other compressions it refuses itself.
+bool PlainRows(const BmpFields& f)
+{
+    return f.compression == BI_RGB || f.compression == BiBitFields || f.compression == BiAlphaBitFields || f.bits == 16;
+}
+
+size_t PixelStart(const BmpFields& f) { return f.pixelsAt != 0 ? f.pixelsAt : FileHeaderSize + size_t(f.headerSize); }
+
+// Whether the file holds every row the header declares; the last row may lack its padding.
+bool RowsPresent(const BmpFields& f, uint64_t fileSize)
+{
+    const uint64_t rowBits = uint64_t(f.width) * f.bits;
+    const uint64_t needed = (rowBits + 31) / 32 * 4 * uint64_t(f.height - 1) + (rowBits + 7) / 8;
+    return PixelStart(f) <= fileSize && fileSize - PixelStart(f) >= needed;
+}
+
+// Whether run-length data reaches its end code, or the end of the last row, before the file
+// ends; the rows it never reaches would come out black.
+bool RunsComplete(const uint8_t* data, size_t size, const BmpFields& f)
+{
+    const bool fourBits = f.compression == BI_RLE4;
+    int64_t x = 0, y = 0;
+    for (size_t i = PixelStart(f); i + 2 <= size;) {
+        const uint32_t count = data[i], code = data[i + 1];
+        i += 2;
+        if (count > 0) {
+            x += count;
+        } else if (code == 0) {
+            x = 0;
+            ++y;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) {
+            if (i + 2 > size)
+                return false;
+            x += data[i];
+            y += data[i + 1];
+            i += 2;
+        } else {
+            // An absolute run: its pixels, padded to an even number of bytes.
+            size_t bytes = fourBits ? (code + 1) / 2 : code;
+            bytes += bytes & 1;
+            if (i + bytes > size)
+                return false;
+            i += bytes;
+            x += code;
+        }
+        if (y >= f.height)
+            return true;
+    }
+    return y == f.height - 1 && x >= f.width;
 }
 
 // Whether the file needs the rewrite below before the raster reader sees it.
@@ -135,23 +209,34 @@ bool SupportedDepth(uint32_t bits) { return bits == 1 || bits == 4 || bits == 8 
 
 bool DecodeBmp(DecodeJob& job)
 {
-    int64_t width = 0, height = 0;
-    if (!PeekSize(job.input, width, height))
+    BmpFields fields;
+    if (!PeekFields(job.input, fields))
         return DecodeFail(job, "BMP: the headers end early");
     bool headerOnly = false;
-    if (!AcceptSize(job, width, height, headerOnly) || headerOnly)
+    if (!AcceptSize(job, fields.width, fields.height, headerOnly) || headerOnly)
         return headerOnly;
-    BmpCodec codec(FormatBmp);
-    bool decoded = false;
+    // A picture the file cannot hold is refused before the codec allocates it.
+    if (!KnownDepth(fields.bits))
+        return DecodeFail(job, "BMP: " + std::to_string(fields.bits) + " bits per pixel is no BMP depth");
     std::vector<uint8_t> whole, rewritten;
     const uint8_t* data = nullptr;
     size_t size = 0;
+    if (RunLength(fields)) {
+        if (!job.input.Contiguous(whole, data, size))
+            return DecodeFail(job, "BMP: cannot read the file");
+        if (!RunsComplete(data, size, fields))
+            return DecodeFail(job, "BMP: the run-length data ends before the picture does");
+    } else if (PlainRows(fields) && !RowsPresent(fields, job.input.Size())) {
+        return DecodeFail(job, "BMP: the file ends before the picture's last row");
+    }
+    BmpCodec codec(FormatBmp);
+    bool decoded = false;
     if (NeedsRewrite(job.input)) {
-        if (!job.input.Contiguous(whole, data, size) || !NormaliseForReader(data, size, rewritten))
+        if ((data == nullptr && !job.input.Contiguous(whole, data, size)) || !NormaliseForReader(data, size, rewritten))
             return DecodeFail(job, "BMP: cannot read the file");
         data = rewritten.data();
         size = rewritten.size();
-    } else if (job.input.Data() != nullptr) {
+    } else if (data == nullptr && job.input.Data() != nullptr) {
         data = job.input.Data();
         size = size_t(job.input.Size());
     }

@@ -1,9 +1,13 @@
-// JPEG through the TurboJPEG interface of libjpeg-turbo. Every call takes its own handle and
-// reads its messages from that handle, so decodes and encodes may run on several threads.
+// JPEG: decoded through the libjpeg interface, which tells each warning apart, and encoded through
+// the TurboJPEG one. Every call has its own state and messages, so several threads may work at once.
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 
+#include <jpeglib.h>
+#include <jerror.h>
 #include <turbojpeg.h>
 
 #include "imaging_io.h"
@@ -35,26 +39,123 @@ void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width)
     }
 }
 
-// A warning (corrupt or missing data past the header) still gives every row, as libjpeg makes
-// it up from what it has; only an error fails the decode.
-bool DecodeSucceeded(tjhandle handle, int result)
+// Progressive files may hold any number of scans, each a pass over the whole picture; real ones
+// hold a dozen or so.
+constexpr int MaxScans = 500;
+
+// One decompression. libjpeg reports a fatal error, and the warnings below, by jumping back to
+// `escape` with the reason in `message`.
+struct JpegReader {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    jpeg_progress_mgr progress{};
+    std::jmp_buf escape{};
+    char message[JMSG_LENGTH_MAX] = {};
+    bool endOfFile = false;
+};
+
+JpegReader& ReaderOf(j_common_ptr cinfo) { return *static_cast<JpegReader*>(cinfo->client_data); }
+
+[[noreturn]] void Abandon(j_common_ptr cinfo)
 {
-    return result == 0 || tjGetErrorCode(handle) == TJERR_WARNING;
+    JpegReader& reader = ReaderOf(cinfo);
+    if (reader.message[0] == 0)
+        (*cinfo->err->format_message)(cinfo, reader.message);
+    std::longjmp(reader.escape, 1);
 }
 
-bool DecodeCmyk(DecodeJob& job, tjhandle handle, const uint8_t* data, size_t size, uint8_t* pixels,
-                int width, int height)
+// Warnings after which libjpeg makes pixels up (grey) or decodes garbled data. The others (bytes
+// between markers, an unknown JFIF revision, a bad ICC marker and the like) leave every pixel intact.
+bool LosesPixels(int code)
 {
-    std::unique_ptr<uint8_t[]> cmyk(new (std::nothrow) uint8_t[size_t(width) * 4 * size_t(height)]);
-    if (!cmyk)
+    return code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE || code == JWRN_ARITH_BAD_CODE ||
+           code == JWRN_MUST_RESYNC;
+}
+
+void OnMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;  // trace output
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JPEG_EOF)
+        ReaderOf(cinfo).endOfFile = true;
+    if (LosesPixels(code))
+        Abandon(cinfo);
+}
+
+void Quiet(j_common_ptr) {}
+
+void OnProgress(j_common_ptr cinfo)
+{
+    const auto* info = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (info->input_scan_number > MaxScans) {
+        std::snprintf(ReaderOf(cinfo).message, JMSG_LENGTH_MAX, "more than %d scans", MaxScans);
+        std::longjmp(ReaderOf(cinfo).escape, 1);
+    }
+}
+
+// Every block of every component costs at least one bit of Huffman code, so a file shorter than
+// that cannot hold the picture its header claims. Arithmetic coding has no such floor.
+bool TooShortForItsBlocks(const jpeg_decompress_struct& info, size_t size)
+{
+    if (info.arith_code)
+        return false;
+    uint64_t blocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+        blocks += uint64_t(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+    return uint64_t(size) * 8 < blocks;
+}
+
+// The decode proper. Nothing with a destructor lives in this frame, as a fatal error leaves it
+// by a long jump; the row tables belong to the caller.
+bool ReadJpeg(DecodeJob& job, JpegReader& reader, const uint8_t* data, size_t size,
+              std::vector<JSAMPROW>& rows, std::vector<uint8_t>& inks)
+{
+    jpeg_decompress_struct& info = reader.info;
+    if (setjmp(reader.escape) != 0)
+        return false;
+    jpeg_create_decompress(&info);
+    info.client_data = &reader;
+    reader.progress.progress_monitor = OnProgress;
+    info.progress = &reader.progress;
+    jpeg_mem_src(&info, data, (unsigned long)size);
+    jpeg_read_header(&info, TRUE);
+    const int width = int(info.image_width), height = int(info.image_height);
+    bool headerOnly = false;
+    if (!AcceptSize(job, width, height, headerOnly) || headerOnly)
+        return headerOnly;
+    if (TooShortForItsBlocks(info, size))
+        return DecodeFail(job, "JPEG: the file is too short for its picture size");
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
+    if (pixels == nullptr)
+        return false;
+    try {
+        rows.resize(size_t(height));
+        inks.resize(cmyk ? size_t(width) * 4 : 0);
+    } catch (const std::bad_alloc&) {
         return DecodeFail(job, "no memory for the picture");
-    const int result = tjDecompress2(handle, data, (unsigned long)size, cmyk.get(), width, width * 4,
-                                     height, TJPF_CMYK, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS);
-    if (!DecodeSucceeded(handle, result))
-        return DecodeFail(job, LastError(handle));
+    }
     const size_t stride = ImagingStride(width);
-    for (int r = 0; r < height; ++r)
-        CmykRowToBgr(cmyk.get() + size_t(r) * width * 4, pixels + size_t(r) * stride, width);
+    for (int y = 0; y < height; ++y)
+        rows[size_t(y)] = pixels + size_t(height - 1 - y) * stride;
+    jpeg_start_decompress(&info);
+    // A picture in several scans is read whole here: one that ended early lacks its later scans.
+    if (reader.endOfFile && jpeg_has_multiple_scans(&info))
+        return DecodeFail(job, "JPEG: the file ends before its last scan");
+    while (info.output_scanline < info.output_height) {
+        const JDIMENSION y = info.output_scanline;
+        if (cmyk) {
+            JSAMPROW ink = inks.data();
+            if (jpeg_read_scanlines(&info, &ink, 1) != 1)
+                return DecodeFail(job, "JPEG: the data stops");
+            CmykRowToBgr(inks.data(), rows[y], width);
+        } else if (jpeg_read_scanlines(&info, rows.data() + y, info.output_height - y) == 0) {
+            return DecodeFail(job, "JPEG: the data stops");
+        }
+    }
+    // Every row came from the file: a missing end marker after the one scan loses nothing.
     return true;
 }
 
@@ -67,26 +168,18 @@ bool DecodeJpeg(DecodeJob& job)
     size_t size = 0;
     if (!job.input.Contiguous(storage, data, size))
         return DecodeFail(job, "cannot read the file");
-    Handle handle(tjInitDecompress());
-    if (!handle)
-        return DecodeFail(job, "cannot start the JPEG decoder");
-    int width = 0, height = 0, subsampling = 0, colourSpace = 0;
-    const int header = tjDecompressHeader3(handle.get(), data, (unsigned long)size, &width, &height,
-                                           &subsampling, &colourSpace);
-    if (!DecodeSucceeded(handle.get(), header) || width <= 0 || height <= 0)
-        return DecodeFail(job, "JPEG header: " + LastError(handle.get()));
-    bool headerOnly = false;
-    uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
-    if (pixels == nullptr)
-        return headerOnly;
-    if (colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK)
-        return DecodeCmyk(job, handle.get(), data, size, pixels, width, height);
-    const int result =
-        tjDecompress2(handle.get(), data, (unsigned long)size, pixels, width, int(ImagingStride(width)),
-                      height, TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS);
-    if (!DecodeSucceeded(handle.get(), result))
-        return DecodeFail(job, "JPEG data: " + LastError(handle.get()));
-    return true;
+    JpegReader reader;
+    jpeg_std_error(&reader.errors);
+    reader.errors.error_exit = Abandon;
+    reader.errors.emit_message = OnMessage;
+    reader.errors.output_message = Quiet;
+    reader.info.err = &reader.errors;
+    reader.info.client_data = &reader;
+    std::vector<JSAMPROW> rows;
+    std::vector<uint8_t> inks;
+    const bool ok = ReadJpeg(job, reader, data, size, rows, inks);
+    jpeg_destroy_decompress(&reader.info);
+    return ok || DecodeFail(job, std::string("JPEG: ") + reader.message);
 }
 
 bool EncodeJpeg(ImageOutput& out, const PixelRows& image, int quality, std::string& diagnostic)

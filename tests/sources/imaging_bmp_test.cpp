@@ -268,6 +268,35 @@ TEST_F(BmpDecode, OversizedHeaderIsRefusedBeforeTheCodecRuns)
     }
 }
 
+TEST_F(BmpDecode, MissingPixelsAndUnknownDepthsFail)
+{
+    // Seven 24-bit pixels a row: 21 bytes and 3 of padding.
+    BmpLayout rgb{40, 7, 5, 24};
+    rgb.pixels.assign(24 * 5, 0x40);
+    const std::vector<uint8_t> good = MakeBmp(rgb);
+    ASSERT_TRUE(Load(rgb)) << report.diagnostic;
+    for (size_t cut : {size_t(4), size_t(24), size_t(60)})
+        EXPECT_FALSE(DecodeImageMemory(good.data(), good.size() - cut, image, &report)) << "cut " << cut;
+    // The last row's padding carries no pixel.
+    EXPECT_TRUE(DecodeImageMemory(good.data(), good.size() - 3, image, &report)) << report.diagnostic;
+
+    BmpLayout claims{40, 20000, 3333, 24};
+    claims.pixels = {1, 2, 3, 4};
+    EXPECT_FALSE(Load(claims));
+    for (uint16_t bits : {0, 7}) {
+        BmpLayout odd{40, 2, 2, bits};
+        odd.pixels.assign(16, 0x55);
+        EXPECT_FALSE(Load(odd)) << bits << " bits";
+    }
+    // Run-length data that stops inside the top row, before its end code.
+    BmpLayout rle8{40, 4, 2, 8, 1};
+    rle8.palette = {Black, Red, Green};
+    rle8.pixels = {4, 1, 0, 0, 1, 2};
+    EXPECT_FALSE(Load(rle8));
+    rle8.pixels = {4, 1, 0, 0, 4, 2};  // both rows whole, the end code left out
+    EXPECT_TRUE(Load(rle8)) << report.diagnostic;
+}
+
 TEST_F(BmpDecode, TruncatedAndDamagedFilesNeverCrash)
 {
     BmpLayout layout{40, 7, 5, 8};

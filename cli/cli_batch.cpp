@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -40,9 +41,12 @@ bool IsImageName(const std::string& lowerName)
 struct BatchFile {
     std::string path;       // as listed
     std::string lowerName;  // the output's name
+    std::string earlier;    // the earlier file that writes the same output, if any
 };
 
-// The folder's image files, in name order so that reports read the same on every run.
+// The folder's image files, in name order so that reports and results read the same on every
+// run. A file whose output name an earlier one already takes (X.PNG and x.png) is marked, so
+// that no output of the run is written twice, whatever the number of threads.
 std::vector<BatchFile> ListImages(const std::string& folder, std::string& error)
 {
     std::vector<BatchFile> files;
@@ -50,15 +54,22 @@ std::vector<BatchFile> ListImages(const std::string& folder, std::string& error)
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code typeError;
-        if (!it->is_regular_file(typeError))
-            continue;  // output/ and every other folder stay unvisited
+        // output/ and every other folder stay unvisited; a FIFO or a device is refused by the loader.
+        if (it->is_directory(typeError))
+            continue;
         const std::string lower = Lower(name);
         if (IsImageName(lower))
-            files.push_back({it->path().string(), lower});
+            files.push_back({it->path().string(), lower, {}});
     }
     if (ec)
         error = folder + ": " + ec.message();
     std::sort(files.begin(), files.end(), [](const BatchFile& a, const BatchFile& b) { return a.path < b.path; });
+    std::map<std::string, std::string> writers;
+    for (BatchFile& file : files) {
+        const auto [at, first] = writers.emplace(file.lowerName, file.path);
+        if (!first)
+            file.earlier = at->second;
+    }
     return files;
 }
 
@@ -124,6 +135,15 @@ int RunBatch(const CliInvocation& invocation)
         std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
         return ExitLoad;
     }
+    // Source 1 is checked once before anything is created or any thread starts, so a bad
+    // watermark stops the run early and leaves the folder as it was.
+    {
+        MergeSession probe(invocation.options);
+        if (!probe.Load(1, source1, error)) {
+            std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
+            return ExitLoad;
+        }
+    }
     const fs::path outputFolder = fs::path(folder) / "output";
     std::error_code ec;
     fs::create_directories(outputFolder, ec);
@@ -134,15 +154,6 @@ int RunBatch(const CliInvocation& invocation)
     unsigned jobs = invocation.options.jobs > 0 ? unsigned(invocation.options.jobs)
                                                 : std::max(1u, std::thread::hardware_concurrency());
     jobs = std::min<unsigned>(jobs, std::max<size_t>(files.size(), 1));
-
-    // Source 1 is checked once before any thread starts, so a bad watermark stops the run early.
-    {
-        MergeSession probe(invocation.options);
-        if (!probe.Load(1, source1, error)) {
-            std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
-            return ExitLoad;
-        }
-    }
 
     interrupted.store(false);
     struct sigaction action = {};
@@ -167,13 +178,18 @@ int RunBatch(const CliInvocation& invocation)
             if (i >= files.size())
                 return;
             const BatchFile& file = files[i];
+            const std::string output = (outputFolder / file.lowerName).string();
+            if (!file.earlier.empty()) {
+                ++skipped;
+                progress.FileDone("skipped " + file.path + ": " + file.earlier + " writes " + output, true);
+                continue;
+            }
             if (!session.Load(2, file.path, why)) {
                 ++skipped;
                 progress.FileDone("skipped " + why, true);
                 continue;
             }
             session.Merge();
-            const std::string output = (outputFolder / file.lowerName).string();
             if (!session.Write(output, why)) {
                 writeFailed.store(true);
                 progress.FileDone("failed " + why, true);

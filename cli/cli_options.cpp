@@ -329,8 +329,9 @@ decoded picture at its own size. Files are written through a temporary file and 
 
 batch merges every FOLDER entry ending in .bmp, .jpg, .png, .tif, .tga or .pcx (as source 2)
 with SOURCE1 and writes FOLDER/output/<lower-cased name> in that format; output/ itself is never
-visited, unreadable files are reported and skipped. Files run on N threads (default: one per
-core) and the bytes written do not depend on N. Ctrl+C stops after the files in flight.
+visited, unreadable files are reported and skipped, and so is a file whose lower-cased name an
+earlier one (in name order) already takes. Files run on N threads (default: one per core) and
+the bytes written do not depend on N. Ctrl+C stops after the files in flight.
 
 Options of merge and batch:
   --canvas WxH                 100..2048 x 100..1536, default 1024x768

@@ -33,14 +33,13 @@ int MiddleStep(PlacePreset preset)
     }
 }
 
-// Why a file did not decode, in the decoder's own words where it has them.
-std::string DecodeDiagnostic(const std::string& path)
+// The messages the window would have shown, then the reason behind them, if any.
+std::string Explain(CliPrompts& prompts, const std::string& reason)
 {
-    DecodedImage scratch;
-    DecodeReport report;
-    if (!DecodeImageFile(path, scratch, &report) && !report.diagnostic.empty())
-        return report.diagnostic;
-    return {};
+    std::string why = prompts.Take();
+    if (!reason.empty())
+        why += (why.empty() ? "" : ": ") + reason;
+    return why;
 }
 
 }  // namespace
@@ -70,10 +69,7 @@ bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& e
     const bool ok = source == "blank" ? MakeBlankSource(doc, s, true) : doc.LoadSourceFile(s, source);
     doc.sourceCount = count;
     if (!ok) {
-        std::string why = prompts.Take();
-        const std::string diagnostic = source == "blank" ? std::string() : DecodeDiagnostic(source);
-        if (!diagnostic.empty())
-            why += (why.empty() ? "" : ": ") + diagnostic;
+        const std::string why = Explain(prompts, source == "blank" ? std::string() : doc.LastFailureReason());
         error = source + ": cannot be loaded" + (why.empty() ? "" : ": " + why);
     }
     prompts.Take();
@@ -130,8 +126,18 @@ void MergeSession::Merge()
 bool MergeSession::Write(const std::string& output, std::string& error)
 {
     doc.jpegQuality = options.quality;
-    const bool ok = doc.SaveTarget(output, OutputFormatOf(output));
-    const std::string why = prompts.Take();
+    return Written(doc.SaveTarget(output, OutputFormatOf(output)), output, error);
+}
+
+bool MergeSession::WritePicture(const std::string& output, const PixelRows& picture, std::string& error)
+{
+    doc.jpegQuality = options.quality;
+    return Written(doc.SavePicture(output, OutputFormatOf(output), picture), output, error);
+}
+
+bool MergeSession::Written(bool ok, const std::string& output, std::string& error)
+{
+    const std::string why = Explain(prompts, ok ? std::string() : doc.LastFailureReason());
     if (!ok)
         error = output + ": cannot be written" + (why.empty() ? "" : ": " + why);
     return ok;
@@ -172,9 +178,8 @@ int RunConvert(const CliInvocation& invocation)
     picture.width = doc.Width(1);
     picture.height = doc.Height(1);
     picture.stride = size_t(doc.Stride(1));
-    session.doc.jpegQuality = options.quality;
-    if (!session.doc.SavePicture(output, OutputFormatOf(output), picture)) {
-        std::fprintf(stderr, "brindor-cli: %s: cannot be written\n", output.c_str());
+    if (!session.WritePicture(output, picture, error)) {
+        std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
         return ExitWrite;
     }
     return ExitOk;

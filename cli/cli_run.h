@@ -28,13 +28,18 @@ public:
     bool Load(SourceIndex s, const std::string& source, std::string& error);
     // Applies the options in their fixed order and composes the target once the sources are in.
     void Merge();
-    // Writes the whole target; the format follows the output's suffix.
+    // Writes the whole target; the format follows the output's suffix. On failure `error` names
+    // the file, the window's message and the system's reason.
     bool Write(const std::string& output, std::string& error);
+    // Writes any picture the same way (convert).
+    bool WritePicture(const std::string& output, const PixelRows& picture, std::string& error);
 
     CbrindorDoc doc;
     Engine engine{doc};
 
 private:
+    bool Written(bool ok, const std::string& output, std::string& error);
+
     const CliMergeOptions& options;
     CliPrompts prompts;
 };

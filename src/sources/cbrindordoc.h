@@ -83,6 +83,9 @@ public:
     bool LoadSourceFile(SourceIndex s, const std::string& filePath);
     // The same, showing `shownPath` (a lower-cased name) while opening `filePath` as listed.
     bool LoadSourceFileShown(SourceIndex s, const std::string& filePath, const std::string& shownPath);
+    // Why the last load or save failed, beyond the message shown: the decoder's or the system's
+    // words, for the command line. Empty after a success or when the message says it all.
+    const std::string& LastFailureReason() const { return failureReason; }
     bool DecodeWithPlatform(const std::string& filePath, DecodedPicture& out);
     bool DecodeWithRasterLayer(const std::string& filePath, uint32_t formatId, DecodedPicture& out);
 
@@ -125,7 +128,8 @@ private:
     enum class Decoder { None, Platform, RasterTga, RasterPcx };
     static Decoder DecoderFor(const std::string& filePath);
     bool DecodeFile(const std::string& filePath, DecodedPicture& out);
-    bool CanOpenForReading(const std::string& filePath) const;
+    // Only a regular file: a folder holds no picture, a FIFO or a device would block the reads.
+    static bool CanOpenForReading(const std::string& filePath, std::string& why);
     // Runs the open or save dialog from the folder and file type remembered under the given
     // keys, and remembers the user's choice when it is accepted.
     FileDialogResult RunRememberedDialog(bool save, const char* filterText, const char* folderKey,
@@ -138,4 +142,5 @@ private:
     SettingsStore* settings = nullptr;
     FileDialogs* fileDialogs = nullptr;
     std::string documentPath;
+    std::string failureReason;
 };

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <set>
 
 #include "cbrindordoc.h"
 #include "engine.h"
@@ -16,6 +17,24 @@ constexpr const char* CompleteMessage = "Batch merging is complete.";
 constexpr const char* QuitQuestion = "Do you really want to quit ?";
 constexpr const char* FileCountText = "Current file count = ";
 constexpr const char* OutputFolderName = "output";
+
+// Names listed after the completion message at most; the rest are counted.
+constexpr size_t MaxListedCollisions = 20;
+
+// The completion message, naming the files skipped because an earlier file of the run took
+// their output name (X.PNG after x.png, on a file system that tells them apart).
+std::string CompletionMessage(const std::vector<std::string>& collisions)
+{
+    std::string text = CompleteMessage;
+    if (collisions.empty())
+        return text;
+    text += "\n\nNot merged, as an earlier file of this run has the same output name:";
+    for (size_t i = 0; i < collisions.size() && i < MaxListedCollisions; ++i)
+        text += "\n" + collisions[i];
+    if (collisions.size() > MaxListedCollisions)
+        text += "\n... and " + std::to_string(collisions.size() - MaxListedCollisions) + " more";
+    return text;
+}
 
 bool MakeOutputFolder(const std::string& folder)
 {
@@ -58,10 +77,17 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         return;
     }
     int written = 0;
+    std::set<std::string> outputNames;
+    std::vector<std::string> collisions;
     for (const std::string& name : entries) {
         const std::string lower = LowerCase(name);
         if (!IsImageFileName(lower))
             continue;
+        // An output this run has written, or was to write, is never written again.
+        if (!outputNames.insert(lower).second) {
+            collisions.push_back(name);
+            continue;
+        }
         // A file that cannot be opened or decoded is reported by the loader and writes nothing.
         if (LoadSourceFileShown(2, folder + name, folder + lower)) {
             if (engine) {
@@ -77,5 +103,5 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
             return;
         host.ShowFileCount(FileCountText + std::to_string(written));
     }
-    Show(CompleteMessage, PromptKind::Information);
+    Show(CompletionMessage(collisions), PromptKind::Information);
 }

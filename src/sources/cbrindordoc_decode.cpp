@@ -1,8 +1,10 @@
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "cbrindordoc.h"
 #include "imaging_service.h"
+#include "file_stream.h"
 #include "raster_image.h"
 
 namespace {
@@ -26,6 +28,28 @@ void ExpandPaletteRow(const uint8_t* row, const uint8_t* palette, uint32_t entri
     }
 }
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Rows are read a few kilobytes at a time; a larger buffer saves most system calls.
+constexpr size_t RasterReadBuffer = 256 * 1024;
+
+// The raster layer's file load over a file opened without blocking: the named format first,
+// then any format it knows, keeping the named format's message when neither reads.
+bool LoadRasterFile(RasterImage& image, const std::string& filePath, ImageFormatId id, std::string& why)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(filePath, &why));
+    if (!file)
+        return false;
+    std::setvbuf(file.get(), nullptr, _IOFBF, RasterReadBuffer);
+    FileStream stream(file.get());
+    if (image.Decode(&stream, id))
+        return true;
+    RasterImage any(FormatAuto);
+    return std::fseek(file.get(), 0, SEEK_SET) == 0 && any.Decode(&stream, FormatAuto) && image.TakeOver(any);
+}
+
 }  // namespace
 
 bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture& out)
@@ -38,8 +62,10 @@ bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture
         return fresh.dib + SourceHeaderSize;
     };
     DecodeReport report;
-    if (!DecodeImageFile(filePath, allocate, &report) || !fresh.dib)
+    if (!DecodeImageFile(filePath, allocate, &report) || !fresh.dib) {
+        failureReason = report.diagnostic;
         return false;
+    }
     out.image = std::move(fresh);
     out.width = report.width;
     out.height = report.height;
@@ -48,7 +74,8 @@ bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture
 
 bool CbrindorDoc::DecodeWithRasterLayer(const std::string& filePath, uint32_t formatId, DecodedPicture& out)
 {
-    auto decodeImage = std::make_unique<RasterImage>(filePath.c_str(), ImageFormatId(formatId));
+    auto decodeImage = std::make_unique<RasterImage>(ImageFormatId(formatId));
+    LoadRasterFile(*decodeImage, filePath, ImageFormatId(formatId), failureReason);
     if (!decodeImage->HasImage()) {
         if (decodeImage->ErrorText()[0] != '\0')
             Show(decodeImage->ErrorText(), PromptKind::Plain);
@@ -62,11 +89,16 @@ bool CbrindorDoc::DecodeWithRasterLayer(const std::string& filePath, uint32_t fo
     }
     const uint32_t width = decodeImage->Width();
     const uint32_t height = decodeImage->Height();
-    if (width > uint32_t(MaxSourceSide) || height > uint32_t(MaxSourceSide))
+    if (!FitsSourceLimits(width, height)) {
+        failureReason = "picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels is beyond the source limits";
         return false;
+    }
     SourceImage fresh;
-    if (!AllocateSourceImage(fresh, int(width), int(height), 24))
+    if (!AllocateSourceImage(fresh, int(width), int(height), 24)) {
+        failureReason = "no memory for the picture";
         return false;
+    }
     uint8_t* pixels = fresh.dib + SourceHeaderSize;
     const size_t stride = size_t(SourceRowSize(int(width), 24));
     const uint8_t* palette = decodeImage->PaletteArea();

@@ -1,5 +1,4 @@
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 
 #include "cbrindordoc.h"
 #include "file_rules.h"
@@ -63,7 +62,8 @@ bool CbrindorDoc::OpenSourceFile(const std::string& filePath)
     const SlotChoice choice = ChooseSlotForNewSource();
     if (choice.Abandoned())
         return false;
-    if (!CanOpenForReading(filePath)) {
+    failureReason.clear();
+    if (!CanOpenForReading(filePath, failureReason)) {
         Show(OpenFailureMessage(filePath), PromptKind::Stop);
         AbandonNewSource(choice);
         return false;
@@ -90,9 +90,10 @@ bool CbrindorDoc::LoadSourceFile(SourceIndex s, const std::string& filePath)
 
 bool CbrindorDoc::LoadSourceFileShown(SourceIndex s, const std::string& filePath, const std::string& shownPath)
 {
+    failureReason.clear();
     if (filePath.empty())
         return false;
-    if (!CanOpenForReading(filePath)) {
+    if (!CanOpenForReading(filePath, failureReason)) {
         Show(OpenFailureMessage(shownPath), PromptKind::Stop);
         return false;
     }
@@ -133,15 +134,15 @@ bool CbrindorDoc::DecodeFile(const std::string& filePath, DecodedPicture& out)
     case Decoder::RasterPcx: return DecodeWithRasterLayer(filePath, 8, out);
     case Decoder::None: break;
     }
+    failureReason = "the name ends in none of bmp, jpg, png, tif, tga, pcx";
     return false;
 }
 
-bool CbrindorDoc::CanOpenForReading(const std::string& filePath) const
+bool CbrindorDoc::CanOpenForReading(const std::string& filePath, std::string& why)
 {
-    std::error_code error;
-    // A folder opens for reading here but holds no picture; it fails like a missing file.
-    if (std::filesystem::is_directory(filePath, error))
+    std::FILE* file = OpenRegularFile(filePath, &why);
+    if (file == nullptr)
         return false;
-    std::ifstream probe(filePath, std::ios::binary);
-    return probe.is_open();
+    std::fclose(file);
+    return true;
 }

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,22 +22,34 @@ constexpr const char* FailedFileSaveMessage = "Failed the file save!";
 constexpr uint64_t MaxRasterSaveBlock = 100000000;
 constexpr uint32_t BlockSpare = 54;
 
-// Writes a ready raster image as TGA or PCX through a temporary file renamed over the target.
-bool WriteRasterFile(RasterImage& image, const std::string& filePath, ImageFormatId id)
+// Writes a ready raster image as TGA or PCX through a temporary file renamed over the target;
+// false with the reason in `why`.
+bool WriteRasterFile(RasterImage& image, const std::string& filePath, ImageFormatId id, std::string& why)
 {
     AtomicFile file(filePath);
-    if (!file.Open())
+    if (!file.Open()) {
+        why = file.Error();
         return false;
+    }
     bool ok;
     {
         FileStream stream(file.Stream());
         ok = image.Encode(&stream, id);
+        if (!ok) {
+            why = image.ErrorText();
+            if (stream.ErrorState() != 0)
+                why += std::string(": ") + std::strerror(errno);
+        }
     }
-    if (ok)
-        ok = file.Commit();
-    else
+    if (!ok) {
         file.Discard();
-    return ok;
+        return false;
+    }
+    if (!file.Commit()) {
+        why = file.Error();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -69,6 +82,7 @@ bool CbrindorDoc::SaveTarget(const std::string& filePath, const std::string& ext
 
 bool CbrindorDoc::SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture)
 {
+    failureReason.clear();
     if (extension == "tif" || extension == "jpg" || extension == "bmp" || extension == "png") {
         if (EncodeWithPlatform(filePath, extension, picture))
             return true;
@@ -83,11 +97,14 @@ bool CbrindorDoc::SavePicture(const std::string& filePath, const std::string& ex
     const uint64_t rowSize = 3ull * width + width % 4;
     const uint64_t sizeImage = rowSize * height;
     if (sizeImage + BlockSpare > MaxRasterSaveBlock) {
+        failureReason = "the picture needs a block of " + std::to_string(sizeImage + BlockSpare) +
+                        " bytes; the TGA and PCX writers take at most " + std::to_string(MaxRasterSaveBlock);
         Show(FailedSaveMessage, PromptKind::Plain);
         return false;
     }
     auto* block = static_cast<uint8_t*>(std::calloc(size_t(sizeImage) + BlockSpare, 1));
     if (!block) {
+        failureReason = "no memory for the picture";
         Show(FailedSaveMessage, PromptKind::Plain);
         return false;
     }
@@ -105,7 +122,10 @@ bool CbrindorDoc::SavePicture(const std::string& filePath, const std::string& ex
     {
         // The block has no file header: the BMP reader takes a bare info header and pixels.
         RasterImage raster(block, uint32_t(sizeImage) + 44, FormatBmp);
-        ok = raster.HasImage() && WriteRasterFile(raster, filePath, extension == "tga" ? FormatTga : FormatPcx);
+        if (!raster.HasImage())
+            failureReason = raster.ErrorText();
+        ok = raster.HasImage() &&
+             WriteRasterFile(raster, filePath, extension == "tga" ? FormatTga : FormatPcx, failureReason);
     }
     std::free(block);
     if (!ok)
@@ -126,9 +146,11 @@ bool CbrindorDoc::EncodeWithPlatform(const std::string& filePath, const std::str
                                      const PixelRows& picture)
 {
     const ImageContainer container = ContainerForExtension(extension);
-    if (container == ImageContainer::Unknown)
+    if (container == ImageContainer::Unknown) {
+        failureReason = "no writer for ." + extension;
         return false;
+    }
     EncodeOptions options;
     options.jpegQuality = jpegQuality;
-    return EncodeImageFile(filePath, container, picture, options);
+    return EncodeImageFile(filePath, container, picture, options, &failureReason);
 }

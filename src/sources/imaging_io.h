@@ -44,10 +44,15 @@ public:
     uint64_t Tell() const { return position_; }
     uint64_t Size() const { return size_; }
     bool Failed() const { return failed_; }
+    // The system's error number of the failed file write or seek, 0 when none.
+    int ErrorNumber() const { return errorNumber_; }
 
 private:
+    bool Fail();
+
     std::FILE* file_ = nullptr;
     std::vector<uint8_t>* memory_ = nullptr;
+    int errorNumber_ = 0;
     uint64_t position_ = 0;
     uint64_t size_ = 0;
     bool failed_ = false;

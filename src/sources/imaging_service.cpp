@@ -1,10 +1,13 @@
 #include "imaging_service.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "atomic_file.h"
 #include "canvas.h"
@@ -76,26 +79,15 @@ bool Decode(ImageInput& input, const PixelAllocator* allocate, DecodeReport& rep
     return DecodeFail(job, got == 0 ? "empty file" : "not a BMP, JPEG, PNG or TIFF picture");
 }
 
-// Opens a regular file for reading; null (with the reason) for anything else.
-std::FILE* OpenRegular(const std::string& path, DecodeReport& report)
-{
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        report.diagnostic = "cannot open " + path;
-        return nullptr;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        report.diagnostic = "cannot open " + path;
-    return file;
-}
-
 bool DecodePath(const std::string& path, const PixelAllocator* allocate, DecodeReport& report)
 {
     report = DecodeReport{};
-    std::FILE* file = OpenRegular(path, report);
-    if (file == nullptr)
+    std::string why;
+    std::FILE* file = OpenRegularFile(path, &why);
+    if (file == nullptr) {
+        report.diagnostic = "cannot open the file: " + why;
         return false;
+    }
     ImageInput input(file);
     const bool ok = Decode(input, allocate, report);
     std::fclose(file);
@@ -190,12 +182,18 @@ bool ImageOutput::Write(const void* src, size_t n)
         if (n != 0)
             std::memcpy(memory_->data() + position_, src, n);
     } else if (std::fwrite(src, 1, n, file_) != n) {
-        failed_ = true;
-        return false;
+        return Fail();
     }
     position_ += n;
     size_ = std::max(size_, position_);
     return true;
+}
+
+bool ImageOutput::Fail()
+{
+    errorNumber_ = errno;
+    failed_ = true;
+    return false;
 }
 
 bool ImageOutput::Seek(uint64_t position)
@@ -211,8 +209,7 @@ bool ImageOutput::Seek(uint64_t position)
             return false;
         }
     } else if (fseeko(file_, off_t(position), SEEK_SET) != 0) {
-        failed_ = true;
-        return false;
+        return Fail();
     }
     position_ = position;
     size_ = std::max(size_, position_);
@@ -255,6 +252,36 @@ bool DecodeFail(DecodeJob& job, const std::string& why)
 
 // ---------------------------------------------------------------------------------------------
 // Public operations
+
+std::FILE* OpenRegularFile(const std::string& path, std::string* why)
+{
+    const auto fail = [why](const std::string& reason) -> std::FILE* {
+        if (why != nullptr)
+            *why = reason;
+        return nullptr;
+    };
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return fail(std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return fail("not a regular file");
+    // Checked again on the open file, without blocking, in case the entry was swapped meanwhile.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(std::strerror(errno));
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail("not a regular file");
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    std::FILE* file = flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? fdopen(fd, "rb") : nullptr;
+    if (file == nullptr) {
+        const int saved = errno;
+        ::close(fd);
+        return fail(std::strerror(saved));
+    }
+    return file;
+}
 
 size_t ImagingStride(int width) { return (size_t(width < 0 ? 0 : width) * 3 + 3) & ~size_t(3); }
 
@@ -348,7 +375,9 @@ bool EncodeImageFile(const std::string& path, ImageContainer container, const Pi
     if (ok) {
         ImageOutput out(file.Stream());
         ok = EncodeTo(out, container, image, options, why) && !out.Failed();
-        if (!ok && why.empty())
+        if (!ok && out.ErrorNumber() != 0)
+            why = "cannot write " + file.TempPath() + ": " + std::strerror(out.ErrorNumber());
+        else if (!ok && why.empty())
             why = "write error";
     }
     if (ok && !file.Commit()) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,10 @@ struct DecodeReport {
     // Why a decode failed, for the command-line tool; the desktop shows its own messages.
     std::string diagnostic;
 };
+
+// Opens a file for reading only when it is a regular file: a FIFO or a device would block the
+// open or the reads. Null otherwise, with the reason (the system's words) in `why`, if given.
+std::FILE* OpenRegularFile(const std::string& path, std::string* why = nullptr);
 
 // Decodes the first frame or page of a file, choosing the decoder by content, never by name.
 bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report = nullptr);

@@ -68,6 +68,17 @@ check "missing input" status_is 2 "$cli" merge "$work/none.png" blank -o "$work/
 check "input named" grep -q "none.png" "$work/err.txt"
 check "unsupported name" status_is 2 "$cli" convert "$work/photo.jpeg" "$work/x.bmp"
 check "unwritable output" status_is 3 "$cli" merge "$work/red.bmp" blank -o "$work/no/such/dir/x.bmp"
+check "the window's text and the system's reason" grep -q "Failed the file save!: .*No such file or directory" "$work/err.txt"
+check "unwritable tga" status_is 3 "$cli" merge "$work/red.bmp" blank -o "$work/no/such/dir/x.tga"
+check "with the reason too" grep -q "Failed the file save!: .*No such file or directory" "$work/err.txt"
+printf 'junk' > "$work/bad.tga"
+check "bad tga" status_is 2 "$cli" merge "$work/bad.tga" blank -o "$work/x.bmp"
+check "only the raster layer's reason" grep -q "Unable to load this image file$" "$work/err.txt"
+head -c $(( $(stat -c %s "$work/c.jpg") / 2 )) "$work/c.jpg" > "$work/half.jpg"
+check "a cut jpeg fails" status_is 2 "$cli" convert "$work/half.jpg" "$work/x.bmp"
+mkfifo "$work/fifo.png"
+check "a FIFO is refused, not waited on" status_is 2 timeout 60 "$cli" merge "$work/fifo.png" blank -o "$work/x.bmp"
+rm -f "$work/fifo.png" "$work/bad.tga" "$work/half.jpg"
 check "nothing left behind" [ -z "$(ls -A "$work" | grep -v -E '\.(bmp|png|tif|tga|PCX|jpg|txt)$')" ]
 
 # batch: good and bad files, a sub-folder, byte-identical results whatever the job count
@@ -87,6 +98,25 @@ check "same bytes with 1 and 2 jobs" diff -r "$work/folder/output" "$work/folder
 check "output folder not visited again" status_is 4 "$cli" batch "$work/logo.bmp" "$work/folder" --jobs 2
 check "still six outputs" [ "$(ls "$work/folder/output" | wc -l)" -eq 6 ]
 check "bad watermark" status_is 2 "$cli" batch "$work/none.bmp" "$work/folder"
+mkdir -p "$work/fresh"
+"$cli" convert "$work/blue.bmp" "$work/fresh/a.png"
+check "bad watermark before anything is made" status_is 2 "$cli" batch "$work/none.bmp" "$work/fresh"
+check "no output folder left behind" [ ! -e "$work/fresh/output" ]
+
+# batch: names differing only in case write one output; a FIFO is refused, never waited on
+for run in 1 3; do
+  mkdir -p "$work/case$run"
+  "$cli" convert "$work/red.bmp" "$work/case$run/X.PNG"
+  "$cli" convert "$work/blue.bmp" "$work/case$run/x.png"
+  mkfifo "$work/case$run/fifo.png"
+  check "collision and FIFO skipped ($run jobs)" status_is 4 timeout 60 "$cli" batch "$work/logo.bmp" "$work/case$run" \
+    --jobs $run --method picture2
+  check "the later name skipped ($run jobs)" grep -q "^skipped $work/case$run/x.png: " "$work/err.txt"
+  check "the FIFO named ($run jobs)" grep -q "^skipped $work/case$run/fifo.png: " "$work/err.txt"
+  check "one output ($run jobs)" [ "$(ls "$work/case$run/output")" = "x.png" ]
+  "$cli" convert "$work/case$run/output/x.png" "$work/case$run.bmp"
+  check "written from the first name ($run jobs)" [ "$(pixel "$work/case$run.bmp" 100 100)" = "0 0 200" ]
+done
 
 # The README's examples, on pictures of the shapes they name
 python3 "$here/bmp_pixel.py" --make "$work/b.bmp" 800 600 40 40 40

@@ -64,6 +64,26 @@ protected:
 
     std::string Output(const std::string& name = "") const { return dir.Path("output/" + name); }
 
+    // The output file holds, pixel for pixel, source 1 merged with this file as source 2.
+    void ExpectMergeOf(const std::string& output, const std::string& source)
+    {
+        ASSERT_TRUE(rig.doc.LoadSourceFile(2, source));
+        rig.engine->UpdateSourceGeometry(2);
+        rig.engine->PlaceSource(1);
+        rig.engine->PlaceSource(2);
+        rig.engine->ComposeTarget();
+        DecodedImage written;
+        ASSERT_TRUE(DecodeImageFile(output, written));
+        const TargetImage& target = rig.engine->target;
+        ASSERT_EQ(written.width, target.width);
+        ASSERT_EQ(written.height, target.height);
+        for (int y = 0; y < target.height; ++y)
+            ASSERT_EQ(std::memcmp(written.StoredRow(y), target.pixels.data() + size_t(y) * target.width * 3,
+                                  size_t(target.width) * 3),
+                      0)
+                << "stored row " << y;
+    }
+
     TempFolder dir;
     DocRig rig;
     FakeBatchHost host;
@@ -83,21 +103,7 @@ TEST_F(BatchTest, WritesEachImageFileUnderItsLowerCasedName)
     EXPECT_EQ(rig.doc.sourceCount, 2);
 
     // The file written is that file's merge with source 1.
-    ASSERT_TRUE(rig.doc.LoadSourceFile(2, dir.Path("b.png")));
-    rig.engine->UpdateSourceGeometry(2);
-    rig.engine->PlaceSource(1);
-    rig.engine->PlaceSource(2);
-    rig.engine->ComposeTarget();
-    DecodedImage written;
-    ASSERT_TRUE(DecodeImageFile(Output("b.png"), written));
-    const TargetImage& target = rig.engine->target;
-    ASSERT_EQ(written.width, target.width);
-    ASSERT_EQ(written.height, target.height);
-    for (int y = 0; y < target.height; ++y)
-        ASSERT_EQ(std::memcmp(written.StoredRow(y), target.pixels.data() + size_t(y) * target.width * 3,
-                              size_t(target.width) * 3),
-                  0)
-            << "stored row " << y;
+    ExpectMergeOf(Output("b.png"), dir.Path("b.png"));
 
     // A second run overwrites the first run's files in the folder that now exists.
     fs::resize_file(Output("b.png"), 3);
@@ -110,19 +116,39 @@ TEST_F(BatchTest, WritesEachImageFileUnderItsLowerCasedName)
 
 TEST_F(BatchTest, BadFilesAreReportedSkippedAndNotCounted)
 {
+    HangGuard guard;
     WriteBytes(dir.Path("bad.jpg"), {0xFF, 0xD8, 0xFF, 0xDB, 0, 0});
     WriteTga(dir.Path("c.tga"), 12, 12, {0, 0, 255});
     fs::create_directory(dir.Path("old.png"));
+    ASSERT_EQ(::mkfifo(dir.Path("fifo.png").c_str(), 0600), 0);
     rig.doc.RunBatchMerge(host);
     EXPECT_EQ(SortedNames(Output()), (std::vector<std::string>{"a.jpg", "b.png", "c.tga"}));
     EXPECT_EQ(host.counts.back(), "Current file count = 3");
     const std::vector<std::string> messages = rig.Messages();
-    ASSERT_EQ(messages.size(), 3u);
+    ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ(std::count(messages.begin(), messages.end(), "Unable to load this image file"), 1);
     EXPECT_EQ(messages.back(), Complete);
     EXPECT_EQ(std::count_if(rig.prompts.shown.begin(), rig.prompts.shown.end(),
                             [](const auto& m) { return m.second == PromptKind::Stop; }),
-              1);  // the folder old.png cannot be opened
+              2);  // neither the folder old.png nor the FIFO can be opened
+}
+
+TEST_F(BatchTest, NamesDifferingInCaseWriteOnceAndTheLaterIsNamed)
+{
+    WritePicture(dir.Path("B.PNG"), ImageContainer::Png, 16, 12, Solid({0, 0, 255}));
+    std::vector<std::string> listed;
+    for (const std::string& name : ListFolderEntries(dir.Path()))
+        if (LowerCase(name) == "b.png")
+            listed.push_back(name);
+    ASSERT_EQ(listed.size(), 2u);
+    rig.doc.RunBatchMerge(host);
+    EXPECT_EQ(host.counts.back(), "Current file count = 2");
+    const std::vector<std::string> messages = rig.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind(Complete, 0), 0u);
+    EXPECT_NE(messages[0].find("\n" + listed[1]), std::string::npos) << messages[0];
+    EXPECT_EQ(messages[0].find("\n" + listed[0]), std::string::npos) << messages[0];
+    ExpectMergeOf(Output("b.png"), dir.Path(listed[0]));
 }
 
 TEST_F(BatchTest, EscapeAsksAndYesStops)

@@ -12,6 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "cbrindordoc.h"
 #include "engine.h"
 #include "imaging_service.h"
@@ -39,6 +42,15 @@ public:
 
 private:
     std::string path_;
+};
+
+// Ends the test program when a step blocks (on a FIFO, say) rather than letting it hang.
+class HangGuard {
+public:
+    HangGuard() { ::alarm(60); }
+    ~HangGuard() { ::alarm(0); }
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
 };
 
 class FakeSettings : public SettingsStore {

@@ -139,6 +139,26 @@ TEST_F(FileInputTest, FailedLoadKeepsWhatTheSlotHeld)
     EXPECT_EQ(rig.doc.image[0].dib, block);
 }
 
+TEST_F(FileInputTest, NonRegularFilesAreRefusedWithoutBlocking)
+{
+    HangGuard guard;
+    WritePicture(dir.Path("good.png"), ImageContainer::Png, 6, 4);
+    ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("good.png")));
+    const uint8_t* block = rig.doc.image[0].dib;
+    // Both decoder families: the platform's and the raster layer's.
+    for (const char* name : {"fifo.png", "fifo.tga"}) {
+        ASSERT_EQ(::mkfifo(dir.Path(name).c_str(), 0600), 0);
+        rig.prompts.shown.clear();
+        EXPECT_FALSE(rig.doc.LoadSourceFile(1, dir.Path(name)));
+        ASSERT_EQ(rig.prompts.shown.size(), 1u) << name;
+        EXPECT_EQ(rig.prompts.shown[0].second, PromptKind::Stop);  // the open failure, as for a folder
+        EXPECT_FALSE(rig.doc.LastFailureReason().empty());
+    }
+    DecodedImage image;
+    EXPECT_FALSE(DecodeImageFile(dir.Path("fifo.png"), image));
+    EXPECT_EQ(rig.doc.image[0].dib, block);
+}
+
 TEST_F(FileInputTest, FirstFillThatFailsGivesItsCountBack)
 {
     fs::create_directory(dir.Path("old.png"));

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "doc_fakes.h"
 #include "file_rules.h"
 #include "raster_image.h"
@@ -89,8 +92,12 @@ TEST_F(SaveTest, EveryFormatWritesTheWholeTarget)
 
 TEST_F(SaveTest, FailedWritesAreReportedAndLeaveTheOldFile)
 {
-    EXPECT_FALSE(rig.doc.SaveTarget(dir.Path("missing/out.png"), "png"));
-    EXPECT_FALSE(rig.doc.SaveTarget(dir.Path("missing/out.tga"), "tga"));
+    // The message stays the window's; the system's reason is kept for the command line.
+    for (const char* ext : {"png", "tga"}) {
+        EXPECT_FALSE(rig.doc.SaveTarget(dir.Path(std::string("missing/out.") + ext), ext));
+        EXPECT_NE(rig.doc.LastFailureReason().find(std::strerror(ENOENT)), std::string::npos)
+            << rig.doc.LastFailureReason();
+    }
     EXPECT_EQ(rig.Messages(), (std::vector<std::string>{FailedFileSave, FailedFileSave}));
     EXPECT_FALSE(fs::exists(dir.Path("missing")));
 
@@ -104,6 +111,13 @@ TEST_F(SaveTest, FailedWritesAreReportedAndLeaveTheOldFile)
         EXPECT_EQ(ReadBytes(file), old) << ext;
     }
     EXPECT_EQ(rig.prompts.shown.size(), 4u);
+
+    // Beyond the TGA and PCX writers' block: refused before any row is read, with a reason.
+    const std::vector<uint8_t> row(20000 * 3);
+    rig.prompts.shown.clear();
+    EXPECT_FALSE(rig.doc.SavePicture(dir.Path("huge.pcx"), "pcx", PixelRows{row.data(), 20000, 1700, 0}));
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Failed save ?"});
+    EXPECT_FALSE(rig.doc.LastFailureReason().empty());
     for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename().string().substr(0, 5), "keep.") << "left behind: " << entry.path();
 }

@@ -137,4 +137,21 @@ TEST_F(SteppingTest, EnabledOnlyForFilesWithTwoSources)
     EXPECT_FALSE(rig.doc.CanStepSource(1));
 }
 
+TEST(SteppingFifoTest, AFifoIsRefusedLikeAFolder)
+{
+    HangGuard guard;
+    TempFolder dir;
+    DocRig rig;
+    WritePicture(dir.Path("a.png"), ImageContainer::Png, 5, 5);
+    ASSERT_EQ(::mkfifo(dir.Path("fifo.png").c_str(), 0600), 0);
+    ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("a.png")));
+    rig.AddSolidSource(4, 4, {});
+    // Two steps reach both entries, in whichever order the folder lists them.
+    rig.doc.StepSourceInDirectory(1, +1);
+    rig.doc.StepSourceInDirectory(1, +1);
+    ASSERT_EQ(rig.prompts.shown.size(), 1u);
+    EXPECT_EQ(rig.prompts.shown[0].second, PromptKind::Stop);
+    EXPECT_EQ(rig.doc.Width(1), 5);
+}
+
 }  // namespace

@@ -105,6 +105,19 @@ bool WriteAll(png_structp png, png_infop info, const PixelRows* image)
     return true;
 }
 
+// Deflate packs at most 1032 bytes into one byte (a 258-byte match in two one-bit codes).
+constexpr uint64_t MaxDeflateRatio = 1032;
+
+// Whether the whole file, were it all compressed rows, is too short for the rows the header
+// declares: such a file is refused before the picture is allocated.
+bool TooShortForItsRows(png_structp png, png_infop info, uint64_t fileSize)
+{
+    const uint64_t rowBits = uint64_t(png_get_image_width(png, info)) * png_get_channels(png, info) *
+                             png_get_bit_depth(png, info);
+    const uint64_t rows = uint64_t(png_get_image_height(png, info)) * (1 + (rowBits + 7) / 8);
+    return fileSize * MaxDeflateRatio < rows;
+}
+
 // Both read structures, destroyed together.
 struct PngReader {
     png_structp png = nullptr;
@@ -135,9 +148,13 @@ bool DecodePng(DecodeJob& job)
     if (!ReadInfo(reader.png, reader.info, &width, &height))
         return DecodeFail(job, std::string("PNG: ") + state.message);
     bool headerOnly = false;
+    if (!AcceptSize(job, width, height, headerOnly) || headerOnly)
+        return headerOnly;
+    if (TooShortForItsRows(reader.png, reader.info, job.input.Size()))
+        return DecodeFail(job, "PNG: the file is too short for its picture size");
     uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
     if (pixels == nullptr)
-        return headerOnly;
+        return false;
     size_t rowBytes = 0;
     if (!SetUpConversion(reader.png, reader.info, &rowBytes))
         return DecodeFail(job, std::string("PNG: ") + state.message);

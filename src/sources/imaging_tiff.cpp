@@ -160,6 +160,15 @@ bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t h
     return true;
 }
 
+// Uncompressed rows take their full size in the file: a file shorter than that cannot hold
+// them, and is refused before the picture is allocated. Compressed data has no such floor.
+bool TooShortForItsRows(TIFF* tif, uint32_t height, uint64_t fileSize)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    return compression == COMPRESSION_NONE && uint64_t(TIFFScanlineSize64(tif)) * height > fileSize;
+}
+
 // libtiff's reader premultiplies unassociated alpha into the colour, darkening translucent
 // pixels and blackening transparent ones. The alpha is dropped anyway, so the sample is relabelled
 // associated and the reader hands over the stored, straight colour untouched.
@@ -200,12 +209,16 @@ bool DecodeTiff(DecodeJob& job)
     if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
         return DecodeFail(job, "TIFF: no picture size");
     bool headerOnly = false;
+    if (!AcceptSize(job, width, height, headerOnly) || headerOnly)
+        return headerOnly;
     char reason[1024] = {};
-    if (job.allocate != nullptr && !TIFFRGBAImageOK(tif.get(), reason))
+    if (!TIFFRGBAImageOK(tif.get(), reason))
         return DecodeFail(job, std::string("TIFF: ") + reason);
+    if (TooShortForItsRows(tif.get(), height, size))
+        return DecodeFail(job, "TIFF: the file is too short for its picture size");
     uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
     if (pixels == nullptr)
-        return headerOnly;
+        return false;
     KeepStraightColour(tif.get());
     TIFFRGBAImage image{};
     if (!TIFFRGBAImageBegin(&image, tif.get(), 1, reason))

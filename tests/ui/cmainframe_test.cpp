@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -476,6 +477,27 @@ private slots:
         f->View()->EnterSourceScroll(1);
         QTest::keyClick(f->View(), Qt::Key_B);
         QCOMPARE(f->View()->Mode(), ScrollMode::Target);
+    }
+
+    // Two names that differ only in case write one output; the real end message names the later.
+    void batchEndMessageNamesCaseCollisions()
+    {
+        QTemporaryDir folder;
+        const QString one = ui_test::WritePicture(folder, "x.png", 40, 30);
+        ui_test::WritePicture(folder, "X.PNG", 50, 20);
+        auto app = StartActiveWithSources(one);
+        QVERIFY(app);
+        CMainFrame* f = app->Frame();
+        ui_test::RealMessageBoxes real(messages);
+        ui_test::ModalKeys keys;
+        keys.presses = {ui_test::ModalKeys::Press{Qt::Key_Return}, ui_test::ModalKeys::Press{Qt::Key_Return}};
+        QVERIFY(f->RunCommand(32801));
+        QVERIFY(keys.stuck.empty());
+        QCOMPARE(keys.texts.size(), size_t(2));
+        QVERIFY(keys.texts[1].startsWith("Batch merging is complete."));
+        QVERIFY(keys.texts[1].endsWith("\nx.png"));
+        QCOMPARE(f->StatusBar()->Pane(4)->Text(), QString("Current file count = 1"));
+        QCOMPARE(QDir(folder.filePath("output")).entryList(QDir::Files), QStringList{"x.png"});
     }
 
     // Each dialog, opened as the user opens it, shows its own title as given; message boxes show

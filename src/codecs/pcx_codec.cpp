@@ -1,12 +1,13 @@
 #include "pcx_codec.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "codec_bytes.h"
-#include "memory_stream.h"
 #include "stream_reader.h"
 
 namespace {
@@ -61,15 +62,53 @@ PcxHeader ParseHeader(const uint8_t* raw)
     return h;
 }
 
+// Eight bytes as one word, first byte lowest.
+uint64_t Load64(const uint8_t* p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    if constexpr (std::endian::native == std::endian::big)
+        w = __builtin_bswap64(w);
+    return w;
+}
+
+constexpr uint64_t HighBits = 0x8080808080808080u;
+// Room after the end of a line buffer for a word stored whole at its last byte.
+constexpr uint32_t WordSlack = 8;
+
+// Bit 7 of each byte of the result is set where the byte of w has both top bits set: a count code.
+uint64_t CountCodes(uint64_t w)
+{
+    return w & (w << 1) & HighBits;
+}
+
+// Bit 7 set for the lowest zero byte of w (higher bytes may be flagged falsely).
+uint64_t ZeroBytes(uint64_t w)
+{
+    return (w - 0x0101010101010101u) & ~w & HighBits;
+}
+
+// How many bytes of a word precede its lowest flagged one.
+uint32_t BytesBefore(uint64_t flags)
+{
+    return static_cast<uint32_t>(std::countr_zero(flags)) / 8;
+}
+
 // Expands the run-length scanline data one line at a time; a run may span lines.
 class ScanlineReader {
 public:
-    ScanlineReader(ByteStream& stream, uint64_t total) : in(stream), missing(total) {}
+    ScanlineReader(ByteStream& stream, uint64_t expected, uint64_t total)
+        : in(stream, expected), missing(total)
+    {
+    }
     // Fills line[0, n); returns the message of the first fault, or null.
     const char* ReadLine(uint8_t* line, uint32_t n);
     StreamReader& Stream() { return in; }
 
 private:
+    static constexpr uint32_t Failed = UINT32_MAX;
+    uint32_t DecodeCodes(const uint8_t* from, const uint8_t* last, uint8_t*& out, uint8_t* stop);
+
     StreamReader in;
     uint64_t missing;  // bytes of the whole image still to come, pending run included
     uint32_t runLeft = 0;
@@ -106,45 +145,97 @@ const char* ScanlineReader::ReadLine(uint8_t* line, uint32_t n)
             continue;
         }
         const uint8_t* const first = in.Peek();
-        const uint8_t* p = first;
-        // Whole codes only: a count and its value are both in the buffer here.
-        const uint8_t* const last = first + available - 1;
-        while (at < n && p < last) {
-            const uint8_t c = *p;
-            if ((c & CountMark) != CountMark) {
-                line[at++] = c;
-                --missing;
-                ++p;
-                continue;
-            }
-            const uint32_t count = c & 0x3Fu;
-            if (count > missing)
-                return RepeatText;
-            const uint32_t k = std::min(count, n - at);
-            std::memset(line + at, p[1], k);
-            at += k;
-            missing -= count;
-            runLeft = count - k;
-            runValue = p[1];
-            p += 2;
-        }
-        in.Consume(static_cast<uint32_t>(p - first));
+        uint8_t* out = line + at;
+        const uint32_t used = DecodeCodes(first, first + available - 1, out, line + n);
+        if (used == Failed)
+            return RepeatText;
+        in.Consume(used);
+        at = static_cast<uint32_t>(out - line);
     }
     return nullptr;
 }
 
-// Packs one plane line: values taken every `step` bytes, then the end of the line. A run is cut
-// into pieces of 63; a single value below the count mark stands for itself, anything else gets a
-// count; an odd-width line ends with one pad byte so it is as long as bytes-per-line.
+// Expands whole codes from [p, last] (a count's value byte may be `last`) into [out, stop) and
+// returns how many input bytes were used, or Failed. The line has WordSlack bytes of room after
+// stop: words are stored whole and only the bytes that belong are counted.
+uint32_t ScanlineReader::DecodeCodes(const uint8_t* const from, const uint8_t* last, uint8_t*& line,
+                                     uint8_t* const stop)
+{
+    // Locals throughout: the stores into the line could otherwise alias the reader's counters.
+    uint8_t* out = line;
+    const uint8_t* p = from;
+    uint64_t left = missing;
+    uint32_t carried = 0;
+    uint8_t carriedValue = runValue;
+    while (out < stop && p < last) {
+        const uint8_t c = *p;
+        if ((c & CountMark) != CountMark) {
+            if (last - p < 8) {
+                *out++ = c;
+                --left;
+                ++p;
+                continue;
+            }
+            // A stretch of literals, a word at a time, up to the next count code.
+            uint32_t k;
+            do {
+                const uint64_t codes = CountCodes(Load64(p));
+                k = std::min<uint32_t>(codes ? BytesBefore(codes) : 8, static_cast<uint32_t>(stop - out));
+                std::memcpy(out, p, 8);
+                out += k;
+                p += k;
+                left -= k;
+            } while (k == 8 && last - p >= 8);
+            continue;
+        }
+        const uint32_t count = c & 0x3Fu;
+        if (count > left)
+            return Failed;
+        const uint8_t v = p[1];
+        const uint32_t k = std::min(count, static_cast<uint32_t>(stop - out));
+        if (count <= 8) {
+            const uint64_t word = v * 0x0101010101010101u;
+            std::memcpy(out, &word, 8);
+        } else {
+            std::memset(out, v, k);
+        }
+        out += k;
+        left -= count;
+        carried = count - k;
+        carriedValue = v;
+        p += 2;
+    }
+    line = out;
+    missing = left;
+    runLeft = carried;
+    runValue = carriedValue;
+    return static_cast<uint32_t>(p - from);
+}
+
+// Packs one plane line of width values, then the end of the line. A run is cut into pieces of
+// 63; a single value below the count mark stands for itself, anything else gets a count; an
+// odd-width line ends with one pad byte so it is as long as bytes-per-line.
 // Returns the number of bytes written to out, which holds at least 2 * width + 1.
-size_t PackPlaneLine(const uint8_t* values, size_t step, uint32_t width, uint8_t* out)
+size_t PackPlaneLine(const uint8_t* values, uint32_t width, uint8_t* out)
 {
     uint8_t* o = out;
     uint32_t x = 0;
     while (x < width) {
-        const uint8_t v = values[x * step];
+        // Singles below the count mark go out as they are, eight at a time while a word and the
+        // value after it are there: a byte ends the stretch if it needs a count or repeats.
+        while (width - x > 8) {
+            const uint64_t here = Load64(values + x);
+            const uint64_t stops = CountCodes(here) | ZeroBytes(here ^ Load64(values + x + 1));
+            const uint32_t k = stops ? BytesBefore(stops) : 8;
+            std::memcpy(o, values + x, 8);
+            o += k;
+            x += k;
+            if (k < 8)
+                break;
+        }
+        const uint8_t v = values[x];
         uint32_t end = x + 1;
-        while (end < width && values[end * step] == v)
+        while (end < width && values[end] == v)
             ++end;
         uint32_t n = end - x;
         // A full piece of 63 is written only when another equal value follows it.
@@ -164,6 +255,88 @@ size_t PackPlaneLine(const uint8_t* values, size_t step, uint32_t width, uint8_t
         *o++ = 0;
     return static_cast<size_t>(o - out);
 }
+
+// The packed scanlines, gathered before they are written in one piece; the buffer doubles as it
+// fills, so rows are packed in place.
+class PackedLines {
+public:
+    PackedLines() = default;
+    ~PackedLines() { std::free(bytes); }
+    PackedLines(const PackedLines&) = delete;
+    PackedLines& operator=(const PackedLines&) = delete;
+
+    // Room for n more bytes at the end, or null when memory runs out.
+    uint8_t* Room(size_t n)
+    {
+        if (capacity - used < n) {
+            const size_t grown = std::max(2 * capacity, used + n);
+            auto* more = static_cast<uint8_t*>(std::realloc(bytes, grown));
+            if (!more)
+                return nullptr;
+            bytes = more;
+            capacity = grown;
+        }
+        return bytes + used;
+    }
+    void Advance(size_t n) { used += n; }
+    const uint8_t* Data() const { return bytes; }
+    size_t Size() const { return used; }
+
+private:
+    uint8_t* bytes = nullptr;
+    size_t used = 0;
+    size_t capacity = 0;
+};
+
+// Bit depths below 8 hold several indexes a byte, the first in the highest bits.
+void PackIndexes(uint8_t* row, const uint8_t* values, uint32_t covered, uint32_t depth, uint32_t stride)
+{
+    if (depth == 8) {
+        std::memcpy(row, values, covered);
+        std::memset(row + covered, 0, stride - covered);
+        return;
+    }
+    const uint32_t perByte = 8 / depth;
+    const uint32_t mask = (1u << depth) - 1;
+    for (uint32_t i = 0, x = 0; i < stride; ++i) {
+        uint32_t b = 0;
+        for (uint32_t k = 1; k <= perByte; ++k, ++x)
+            if (x < covered)
+                b |= (values[x] & mask) << (8 - depth * k);
+        row[i] = static_cast<uint8_t>(b);
+    }
+}
+
+// One row of a colour picture from its red, green and blue plane lines; the pixels the lines do
+// not reach, and the row's padding, are cleared.
+void InterleavePlanes(uint8_t* row, const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t covered,
+                      uint32_t stride)
+{
+    uint8_t* out = row;
+    uint32_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four pixels as three words: fewer, wider stores.
+        for (; x + 4 <= covered; x += 4, out += 12) {
+            uint32_t rs, gs, bs;
+            std::memcpy(&rs, r + x, 4);
+            std::memcpy(&gs, g + x, 4);
+            std::memcpy(&bs, b + x, 4);
+            const uint64_t first = (bs & 0xFF) | (gs & 0xFF) << 8 | (rs & 0xFF) << 16 | (bs & 0xFF00) << 16 |
+                                   uint64_t{(gs >> 8 & 0xFF) | (rs >> 8 & 0xFF) << 8 | (bs & 0xFF0000) |
+                                            (gs & 0xFF0000) << 8} << 32;
+            const uint32_t last = (rs >> 16 & 0xFF) | (bs >> 24) << 8 | (gs >> 24) << 16 | (rs & 0xFF000000);
+            std::memcpy(out, &first, 8);
+            std::memcpy(out + 8, &last, 4);
+        }
+    }
+    for (; x < covered; ++x, out += 3) {
+        out[0] = b[x];
+        out[1] = g[x];
+        out[2] = r[x];
+    }
+    std::memset(out, 0, stride - size_t{covered} * 3);
+}
+
 }  // namespace
 
 bool PCX_UnpackPixels(uint8_t* pixels, const uint8_t* line, uint32_t bytesPerLine, uint32_t planes,
@@ -229,14 +402,15 @@ bool PcxCodec::Decode(ByteStream* stream)
         depth = 24;
     else if (pcx.planes == 4 && pcx.bits == 1)
         depth = 4;
-    if (!Create(static_cast<uint32_t>(pcx.width), static_cast<uint32_t>(pcx.height), depth, FormatPcx))
+    // Every pixel byte is written below, so the picture is not cleared first.
+    if (!CreateForDecoding(static_cast<uint32_t>(pcx.width), static_cast<uint32_t>(pcx.height), depth, FormatPcx))
         return false;
 
     const uint32_t bpl = pcx.bytesPerLine;
     const uint32_t lineBytes = bpl * pcx.planes;
     const uint32_t width = Width();
     const uint32_t height = Height();
-    std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[size_t{lineBytes} + 1]());
+    std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[size_t{lineBytes} + WordSlack]());
     std::unique_ptr<uint8_t[]> values(new (std::nothrow) uint8_t[size_t{bpl} * 8 + 1]());
     if (!line || !values)
         return Fail(NoMemoryText);
@@ -246,32 +420,31 @@ bool PcxCodec::Decode(ByteStream* stream)
                                     : pcx.bits == 1 ? bpl * 8 : 0;
     const uint32_t covered = std::min(width, colour ? bpl : pcx.planes == 1 ? indexesPerLine : bpl * 8);
     const bool planesFit = colour || pcx.planes == 1 || pcx.bits == 1;
-    ScanlineReader scan(*stream, uint64_t{lineBytes} * height);
+    // At worst each byte of the lines takes a count and a value; a 256-colour palette follows.
+    const uint64_t total = uint64_t{lineBytes} * height;
+    ScanlineReader scan(*stream, 2 * total + 1 + 256 * 3, total);
     for (uint32_t y = 0; y < height; ++y) {
         if (const char* fault = scan.ReadLine(line.get(), lineBytes))
             return Fail(fault);
-        // Lines without data leave their rows clear.
-        if (!planesFit || lineBytes == 0)
+        // Such lines fail the decode once they are read; nothing of the picture is kept.
+        if (!planesFit)
             continue;
-        const uint32_t row = height - 1 - y;
+        uint8_t* row = PixelRow(height - 1 - y);
         if (colour) {
-            uint8_t* out = PixelRow(row);
             const uint8_t* r = line.get();
-            const uint8_t* g = r + bpl;
-            const uint8_t* b = g + bpl;
-            for (uint32_t x = 0; x < covered; ++x, out += 3) {
-                out[0] = b[x];
-                out[1] = g[x];
-                out[2] = r[x];
-            }
+            InterleavePlanes(row, r, r + bpl, r + 2 * bpl, covered, RowStride());
+            continue;
+        }
+        // Lines without data, and depths that hold no indexes, leave their rows clear.
+        if (lineBytes == 0 || !PaletteArea()) {
+            std::memset(row, 0, RowStride());
             continue;
         }
         if (pcx.planes == 1)
             PCX_UnpackPixels(values.get(), line.get(), bpl, pcx.planes, pcx.bits);
         else
             PCX_PlanesToPixels(values.get(), line.get(), bpl, pcx.planes, pcx.bits);
-        for (uint32_t x = 0; x < covered; ++x)
-            SetPixelIndex(x, row, values[x]);
+        PackIndexes(row, values.get(), covered, BitsPerPixel(), RowStride());
     }
     if (!ReadPalette(scan.Stream(), raw, pcx.bits, pcx.planes))
         return Fail(ColourMapText);
@@ -319,26 +492,36 @@ bool PcxCodec::Encode(ByteStream* stream)
     if (stream->WriteBlock(out, HeaderSize, 1) != 1)
         return Fail(HeaderWriteText);
 
-    MemoryStream data;
-    if (!data.OpenEmpty())
-        return Fail(NoMemoryText);
     const size_t rowBytes = size_t{width} * 3;
     std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[rowBytes]);
-    std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[3 * (2 * size_t{width} + 1)]);
-    if (!colours || !packed)
+    std::unique_ptr<uint8_t[]> planes(new (std::nothrow) uint8_t[rowBytes]);
+    if (!colours || !planes)
         return Fail(NoMemoryText);
-    bool gathered = true;
-    for (uint32_t y = height; y-- > 0 && gathered;) {
+    uint8_t* const red = planes.get();
+    uint8_t* const green = red + width;
+    uint8_t* const blue = green + width;
+    PackedLines data;
+    // Photographs pack to about their own size; the buffer grows if they do not.
+    data.Room(rowBytes * height);
+    const size_t rowWorst = 3 * (2 * size_t{width} + 1);
+    for (uint32_t y = height; y-- > 0;) {
         const uint8_t* row = Row24(y, colours.get());
         // Planes run red, green, blue; rows store blue, green, red.
-        size_t n = PackPlaneLine(row + 2, 3, width, packed.get());
-        n += PackPlaneLine(row + 1, 3, width, packed.get() + n);
-        n += PackPlaneLine(row, 3, width, packed.get() + n);
-        gathered = data.WriteBlock(packed.get(), 1, static_cast<uint32_t>(n)) == n;
+        for (uint32_t x = 0; x < width; ++x, row += 3) {
+            blue[x] = row[0];
+            green[x] = row[1];
+            red[x] = row[2];
+        }
+        uint8_t* at = data.Room(rowWorst);
+        if (!at)
+            return Fail(DataWriteText);
+        size_t n = PackPlaneLine(red, width, at);
+        n += PackPlaneLine(green, width, at + n);
+        n += PackPlaneLine(blue, width, at + n);
+        data.Advance(n);
     }
-    const auto length = static_cast<uint32_t>(data.Position());
-    if (!gathered || stream->WriteBlock(data.BufferPointer(false), length, 1) != 1 ||
-        !stream->FlushStream())
+    const auto length = static_cast<uint32_t>(data.Size());
+    if (stream->WriteBlock(data.Data(), length, 1) != 1 || !stream->FlushStream())
         return Fail(DataWriteText);
     return true;
 }

@@ -116,6 +116,17 @@ void RasterImage::ClearState()
 
 uint8_t* RasterImage::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id)
 {
+    return Allocate(width, height, bitsPerPixel, id, true);
+}
+
+uint8_t* RasterImage::CreateForDecoding(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id)
+{
+    return Allocate(width, height, bitsPerPixel, id, false);
+}
+
+uint8_t* RasterImage::Allocate(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id,
+                               bool clearPixels)
+{
     if (!ReleaseImage())
         return nullptr;
     if (width == 0 || height == 0) {
@@ -140,14 +151,18 @@ uint8_t* RasterImage::Create(uint32_t width, uint32_t height, uint32_t bitsPerPi
     header.biCompression = BI_RGB;
     header.biSizeImage = static_cast<uint32_t>(stride * height);
     header.biClrUsed = colours;
-    // Cleared, so no decoder can leave undefined bytes in a picture.
-    const size_t blockSize = sizeof header + 4 * colours + header.biSizeImage;
-    dibBlock = static_cast<uint8_t*>(std::calloc(blockSize, 1));
+    // Cleared, so no caller can leave undefined bytes in a picture; a decoder that writes every
+    // pixel byte itself skips clearing the pixels it is about to overwrite.
+    const size_t headSize = sizeof header + 4 * colours;
+    const size_t blockSize = headSize + header.biSizeImage;
+    dibBlock = static_cast<uint8_t*>(clearPixels ? std::calloc(blockSize, 1) : std::malloc(blockSize));
     if (!dibBlock) {
         ReleaseImage();
         Fail(NoMemoryText);
         return nullptr;
     }
+    if (!clearPixels)
+        std::memset(dibBlock, 0, headSize);
     std::memcpy(dibBlock, &header, sizeof header);
     pixels = dibBlock + sizeof header + 4 * colours;
     return dibBlock;

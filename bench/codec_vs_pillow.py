@@ -3,7 +3,11 @@
 on one 2048 x 1536 24-bit picture, and checks that both decoders give the same pixels.
 
 Usage: /usr/bin/python3 bench/codec_vs_pillow.py BRINDOR_BENCH [--iters N] [--work DIR]
-Pillow and ImageMagick serve only as timing references.
+Pillow and ImageMagick serve only as timing references (Debian: apt-get install python3-pil
+imagemagick). Each side is timed in its own process, in-process around one decode or encode of
+the same files, and the best of N runs is compared: on a busy machine the best run is the one
+least disturbed. Encodes write a fresh file each run, the last one removed beforehand, untimed:
+truncating it instead would time the wait for the kernel's flush of the previous copy.
 """
 import argparse
 import io
@@ -16,7 +20,10 @@ import sys
 import tempfile
 import time
 
-from PIL import Image
+try:
+    from PIL import Image
+except ImportError:
+    sys.exit('Pillow is missing: apt-get install python3-pil (the timing reference, not a dependency)')
 
 WIDTH, HEIGHT = 2048, 1536
 PIXEL_MB = WIDTH * HEIGHT * 3 / 1e6
@@ -45,33 +52,45 @@ def children_cpu():
 
 
 def ours(bench, mode, kind, src, dst, iters):
-    """Median wall time of the timed runs, and processor time per run; the latter also counts
-    the warm-up and the untimed load or write, so it errs on our side's disadvantage."""
+    """Best and median wall time of the timed runs, and processor time per run; the latter also
+    counts the warm-up and the untimed load or write, so it errs on our side's disadvantage."""
     before = children_cpu()
     out = subprocess.run([bench, 'codec', mode, kind, src, dst, '--iters', str(iters)],
                          check=True, capture_output=True, text=True).stdout
     cpu = (children_cpu() - before) * 1000 / (iters + 1)
     times = [float(line.split()[1]) for line in out.splitlines() if line.startswith('iter_ms')]
-    return statistics.median(times), cpu
+    return min(times), statistics.median(times), cpu
 
 
-def timed(action, iters):
+def timed(action, iters, before=lambda: None):
+    """Like ours: `before` runs untimed ahead of each run, and the result is dropped after the
+    clock stops, as brindor-bench frees its picture after taking the time."""
+    before()
     action()
     times = []
     cpu = time.process_time()
     for _ in range(iters):
+        before()
         start = time.perf_counter()
-        action()
+        result = action()
         times.append((time.perf_counter() - start) * 1000)
-    return statistics.median(times), (time.process_time() - cpu) * 1000 / iters
+        del result
+    return min(times), statistics.median(times), (time.process_time() - cpu) * 1000 / iters
 
 
 def pillow_decode(path, iters):
-    return timed(lambda: Image.open(path).load(), iters)
+    def load():
+        picture = Image.open(path)
+        picture.load()
+        return picture
+    return timed(load, iters)
 
 
 def pillow_encode(picture, fmt, options, path, iters):
-    return timed(lambda: picture.save(path, fmt, **options), iters)
+    def remove():
+        if os.path.exists(path):
+            os.remove(path)
+    return timed(lambda: picture.save(path, fmt, **options), iters, remove)
 
 
 def convert(args, iters=3):
@@ -92,8 +111,8 @@ def rate(ms):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('bench')
-    parser.add_argument('--iters', type=int, default=10)
-    parser.add_argument('--work')
+    parser.add_argument('--iters', type=int, default=15)
+    parser.add_argument('--work', help='folder for the files (default: a fresh temporary one)')
     args = parser.parse_args()
     work = args.work or tempfile.mkdtemp(prefix='codec_bench_')
     os.makedirs(work, exist_ok=True)
@@ -121,13 +140,14 @@ def main():
         magick = convert([path('in.bmp'), path('magick.' + ext)])
         rows.append(('encode ' + kind, mine, theirs, magick))
 
-    print('%dx%d 24-bit, %.2f MB of pixels, median of %d runs (wall), processor time per run (cpu)'
-          % (WIDTH, HEIGHT, PIXEL_MB, args.iters))
-    print('%-15s %-17s %-17s %-17s %-17s %-17s' % ('', 'brindor wall', 'Pillow wall', 'brindor cpu',
-                                                   'Pillow cpu', 'convert wall'))
+    print('%dx%d 24-bit, %.2f MB of pixels, in %s; best of %d runs (wall), median, processor time per run'
+          % (WIDTH, HEIGHT, PIXEL_MB, work, args.iters))
+    print('%-15s %-17s %-17s %7s %-19s %-19s %-17s' % ('', 'brindor best', 'Pillow best', 'ratio', 'median ours/Pillow',
+                                                        'cpu ours/Pillow', 'convert wall'))
     for name, mine, theirs, magick in rows:
-        print('%-15s %s %s %s %s %s' % (name, rate(mine[0]), rate(theirs[0]), rate(mine[1]), rate(theirs[1]),
-                                         rate(magick)))
+        print('%-15s %s %s %6.1fx %7.1f /%7.1f ms %7.1f /%7.1f ms %s' % (
+            name, rate(mine[0]), rate(theirs[0]), theirs[0] / mine[0], mine[1], theirs[1], mine[2], theirs[2],
+            rate(magick)))
     if not args.work:
         shutil.rmtree(work)
 

@@ -1,6 +1,7 @@
 #include "pcx_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -75,17 +76,13 @@ uint64_t Load64(const uint8_t* p)
 constexpr uint64_t HighBits = 0x8080808080808080u;
 // Room after the end of a line buffer for a word stored whole at its last byte.
 constexpr uint32_t WordSlack = 8;
+// The encoder writes its packed rows in blocks of about this size.
+constexpr size_t BlockBytes = size_t{1} << 20;
 
 // Bit 7 of each byte of the result is set where the byte of w has both top bits set: a count code.
 uint64_t CountCodes(uint64_t w)
 {
     return w & (w << 1) & HighBits;
-}
-
-// Bit 7 set for the lowest zero byte of w (higher bytes may be flagged falsely).
-uint64_t ZeroBytes(uint64_t w)
-{
-    return (w - 0x0101010101010101u) & ~w & HighBits;
 }
 
 // How many bytes of a word precede its lowest flagged one.
@@ -212,81 +209,83 @@ uint32_t ScanlineReader::DecodeCodes(const uint8_t* const from, const uint8_t* l
     return static_cast<uint32_t>(p - from);
 }
 
-// Packs one plane line of width values, then the end of the line. A run is cut into pieces of
-// 63; a single value below the count mark stands for itself, anything else gets a count; an
-// odd-width line ends with one pad byte so it is as long as bytes-per-line.
-// Returns the number of bytes written to out, which holds at least 2 * width + 1.
-size_t PackPlaneLine(const uint8_t* values, uint32_t width, uint8_t* out)
+// How one value opens a piece: itself when it is below the count mark, else a count of one and
+// the value. Two bytes are always stored; `length` says how many of them stay.
+struct OpeningCode {
+    uint8_t bytes[2];
+    uint8_t length;
+};
+
+constexpr std::array<OpeningCode, 256> MakeOpeningCodes()
 {
-    uint8_t* o = out;
-    uint32_t x = 0;
-    while (x < width) {
-        // Singles below the count mark go out as they are, eight at a time while a word and the
-        // value after it are there: a byte ends the stretch if it needs a count or repeats.
-        while (width - x > 8) {
-            const uint64_t here = Load64(values + x);
-            const uint64_t stops = CountCodes(here) | ZeroBytes(here ^ Load64(values + x + 1));
-            const uint32_t k = stops ? BytesBefore(stops) : 8;
-            std::memcpy(o, values + x, 8);
-            o += k;
-            x += k;
-            if (k < 8)
-                break;
-        }
-        const uint8_t v = values[x];
-        uint32_t end = x + 1;
-        while (end < width && values[end] == v)
-            ++end;
-        uint32_t n = end - x;
-        // A full piece of 63 is written only when another equal value follows it.
-        for (; n > MaxRun; n -= MaxRun) {
-            *o++ = 0xFF;
-            *o++ = v;
-        }
-        if (n == 1 && v < CountMark) {
-            *o++ = v;
-        } else {
-            *o++ = static_cast<uint8_t>(CountMark + n);
-            *o++ = v;
-        }
-        x = end;
+    std::array<OpeningCode, 256> codes{};
+    for (uint32_t v = 0; v < 256; ++v) {
+        const auto value = static_cast<uint8_t>(v);
+        codes[v] = v < CountMark ? OpeningCode{{value, value}, 1} : OpeningCode{{CountMark + 1, value}, 2};
     }
-    if (width & 1)
-        *o++ = 0;
-    return static_cast<size_t>(o - out);
+    return codes;
 }
 
-// The packed scanlines, gathered before they are written in one piece; the buffer doubles as it
-// fills, so rows are packed in place.
-class PackedLines {
-public:
-    PackedLines() = default;
-    ~PackedLines() { std::free(bytes); }
-    PackedLines(const PackedLines&) = delete;
-    PackedLines& operator=(const PackedLines&) = delete;
+constexpr std::array<OpeningCode, 256> OpeningCodes = MakeOpeningCodes();
 
-    // Room for n more bytes at the end, or null when memory runs out.
-    uint8_t* Room(size_t n)
+// Packs one plane line. A run is cut into pieces of 63; a single value below the count mark
+// stands for itself, anything else gets a count. Each value is stored as it is read, opening a
+// piece from the table; a value that repeats the piece before it rewrites that piece's count
+// instead. On photographs most values open a piece, so that path is a table load and a store,
+// without a branch on the value.
+class PlanePacker {
+public:
+    explicit PlanePacker(uint8_t* output) : start(output), end(output) {}
+    void Put(uint8_t v)
     {
-        if (capacity - used < n) {
-            const size_t grown = std::max(2 * capacity, used + n);
-            auto* more = static_cast<uint8_t*>(std::realloc(bytes, grown));
-            if (!more)
-                return nullptr;
-            bytes = more;
-            capacity = grown;
+        if (v == previous && length < MaxRun) {
+            start[0] = static_cast<uint8_t>(CountMark + ++length);
+            end = start + 2;
+            return;
         }
-        return bytes + used;
+        const OpeningCode& code = OpeningCodes[v];
+        start = end;
+        length = 1;
+        previous = v;
+        std::memcpy(start, code.bytes, 2);
+        end = start + code.length;
     }
-    void Advance(size_t n) { used += n; }
-    const uint8_t* Data() const { return bytes; }
-    size_t Size() const { return used; }
+    // Ends the line: an odd-width line gets one pad byte so it is as long as bytes-per-line.
+    // Returns the end of the line's bytes; the output holds at least 2 * width + 1.
+    uint8_t* Finish(uint32_t width)
+    {
+        if (width & 1)
+            *end++ = 0;
+        return end;
+    }
 
 private:
-    uint8_t* bytes = nullptr;
-    size_t used = 0;
-    size_t capacity = 0;
+    uint8_t* start;
+    uint8_t* end;
+    uint32_t length = 0;
+    uint32_t previous = 256;
 };
+
+// Packs a row as its red, green and blue plane lines, one after the other (rows store blue,
+// green, red). The three planes go through the row together, so their work overlaps in the
+// processor; green and blue wait in `spare` (2 * (2 * width + 1) bytes) until red's length is
+// known. Returns the number of bytes written to out, which holds at least 3 * (2 * width + 1).
+size_t PackRow(const uint8_t* row, uint32_t width, uint8_t* out, uint8_t* spare)
+{
+    uint8_t* const blueLine = spare + 2 * size_t{width} + 1;
+    PlanePacker red(out), green(spare), blue(blueLine);
+    for (uint32_t x = 0; x < width; ++x, row += 3) {
+        red.Put(row[2]);
+        green.Put(row[1]);
+        blue.Put(row[0]);
+    }
+    uint8_t* const next = red.Finish(width);
+    const auto greenBytes = static_cast<size_t>(green.Finish(width) - spare);
+    const auto blueBytes = static_cast<size_t>(blue.Finish(width) - blueLine);
+    std::memcpy(next, spare, greenBytes);
+    std::memcpy(next + greenBytes, blueLine, blueBytes);
+    return static_cast<size_t>(next - out) + greenBytes + blueBytes;
+}
 
 // Bit depths below 8 hold several indexes a byte, the first in the highest bits.
 void PackIndexes(uint8_t* row, const uint8_t* values, uint32_t covered, uint32_t depth, uint32_t stride)
@@ -492,36 +491,24 @@ bool PcxCodec::Encode(ByteStream* stream)
     if (stream->WriteBlock(out, HeaderSize, 1) != 1)
         return Fail(HeaderWriteText);
 
-    const size_t rowBytes = size_t{width} * 3;
-    std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[rowBytes]);
-    std::unique_ptr<uint8_t[]> planes(new (std::nothrow) uint8_t[rowBytes]);
-    if (!colours || !planes)
-        return Fail(NoMemoryText);
-    uint8_t* const red = planes.get();
-    uint8_t* const green = red + width;
-    uint8_t* const blue = green + width;
-    PackedLines data;
-    // Photographs pack to about their own size; the buffer grows if they do not.
-    data.Room(rowBytes * height);
+    // Rows are packed into a block of about a megabyte, written out each time it fills.
     const size_t rowWorst = 3 * (2 * size_t{width} + 1);
+    const size_t blockSize = std::max<size_t>(BlockBytes, rowWorst);
+    std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[size_t{width} * 3]);
+    std::unique_ptr<uint8_t[]> spare(new (std::nothrow) uint8_t[rowWorst]);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[blockSize]);
+    if (!colours || !spare || !block)
+        return Fail(NoMemoryText);
+    size_t used = 0;
     for (uint32_t y = height; y-- > 0;) {
-        const uint8_t* row = Row24(y, colours.get());
-        // Planes run red, green, blue; rows store blue, green, red.
-        for (uint32_t x = 0; x < width; ++x, row += 3) {
-            blue[x] = row[0];
-            green[x] = row[1];
-            red[x] = row[2];
+        if (blockSize - used < rowWorst) {
+            if (stream->WriteBlock(block.get(), static_cast<uint32_t>(used), 1) != 1)
+                return Fail(DataWriteText);
+            used = 0;
         }
-        uint8_t* at = data.Room(rowWorst);
-        if (!at)
-            return Fail(DataWriteText);
-        size_t n = PackPlaneLine(red, width, at);
-        n += PackPlaneLine(green, width, at + n);
-        n += PackPlaneLine(blue, width, at + n);
-        data.Advance(n);
+        used += PackRow(Row24(y, colours.get()), width, block.get() + used, spare.get());
     }
-    const auto length = static_cast<uint32_t>(data.Size());
-    if (stream->WriteBlock(data.Data(), length, 1) != 1 || !stream->FlushStream())
+    if (stream->WriteBlock(block.get(), static_cast<uint32_t>(used), 1) != 1 || !stream->FlushStream())
         return Fail(DataWriteText);
     return true;
 }

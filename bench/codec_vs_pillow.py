@@ -6,7 +6,7 @@ Usage: /usr/bin/python3 bench/codec_vs_pillow.py BRINDOR_BENCH [--iters N] [--wo
 Pillow and ImageMagick serve only as timing references (Debian: apt-get install python3-pil
 imagemagick). Each side is timed in its own process, in-process around one decode or encode of
 the same files, and the best of N runs is compared: on a busy machine the best run is the one
-least disturbed. Encodes write a fresh file each run, the last one removed beforehand, untimed:
+least disturbed, and the two sides take turns (--rounds) so both meet the same load. Encodes write a fresh file each run, the last one removed beforehand, untimed:
 truncating it instead would time the wait for the kernel's flush of the previous copy.
 """
 import argparse
@@ -52,14 +52,14 @@ def children_cpu():
 
 
 def ours(bench, mode, kind, src, dst, iters):
-    """Best and median wall time of the timed runs, and processor time per run; the latter also
-    counts the warm-up and the untimed load or write, so it errs on our side's disadvantage."""
+    """Wall times of the timed runs, and processor time per run; the latter also counts the
+    warm-up and the untimed load or write, so it errs on our side's disadvantage."""
     before = children_cpu()
     out = subprocess.run([bench, 'codec', mode, kind, src, dst, '--iters', str(iters)],
                          check=True, capture_output=True, text=True).stdout
     cpu = (children_cpu() - before) * 1000 / (iters + 1)
     times = [float(line.split()[1]) for line in out.splitlines() if line.startswith('iter_ms')]
-    return min(times), statistics.median(times), cpu
+    return times, cpu
 
 
 def timed(action, iters, before=lambda: None):
@@ -75,7 +75,18 @@ def timed(action, iters, before=lambda: None):
         result = action()
         times.append((time.perf_counter() - start) * 1000)
         del result
-    return min(times), statistics.median(times), (time.process_time() - cpu) * 1000 / iters
+    return times, (time.process_time() - cpu) * 1000 / iters
+
+
+def rounds(count, mine, theirs):
+    """Runs both sides in turn; gives each side's best and median wall time and mean cpu."""
+    results = ([], [])
+    for _ in range(count):
+        for side, measure in zip(results, (mine, theirs)):
+            side.append(measure())
+    return [(min(t for times, _ in side for t in times),
+             statistics.median([t for times, _ in side for t in times]),
+             statistics.mean(cpu for _, cpu in side)) for side in results]
 
 
 def pillow_decode(path, iters):
@@ -111,7 +122,8 @@ def rate(ms):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('bench')
-    parser.add_argument('--iters', type=int, default=15)
+    parser.add_argument('--iters', type=int, default=10, help='timed runs in each round')
+    parser.add_argument('--rounds', type=int, default=3, help='turns each side takes')
     parser.add_argument('--work', help='folder for the files (default: a fresh temporary one)')
     args = parser.parse_args()
     work = args.work or tempfile.mkdtemp(prefix='codec_bench_')
@@ -126,22 +138,25 @@ def main():
 
     rows = []
     for kind, src in (('tga', 'in.tga'), ('tga_rle', 'in_rle.tga'), ('pcx', 'in.pcx')):
-        mine = ours(args.bench, 'decode', kind, path(src), path('decoded_%s.bmp' % kind), args.iters)
+        mine, theirs = rounds(args.rounds,
+                              lambda: ours(args.bench, 'decode', kind, path(src), path('decoded_%s.bmp' % kind),
+                                           args.iters),
+                              lambda: pillow_decode(path(src), args.iters))
         if Image.open(path('decoded_%s.bmp' % kind)).convert('RGB').tobytes() != picture.tobytes():
             sys.exit('decoded %s differs from the picture' % kind)
-        theirs = pillow_decode(path(src), args.iters)
         magick = convert([path(src), 'null:'])
         rows.append(('decode ' + kind, mine, theirs, magick))
     for kind, fmt, options, ext in (('tga', 'TGA', {'compression': None}, 'tga'), ('pcx', 'PCX', {}, 'pcx')):
-        mine = ours(args.bench, 'encode', kind, path('in.bmp'), path('out.' + ext), args.iters)
+        mine, theirs = rounds(args.rounds,
+                              lambda: ours(args.bench, 'encode', kind, path('in.bmp'), path('out.' + ext), args.iters),
+                              lambda: pillow_encode(picture, fmt, options, path('pillow.' + ext), args.iters))
         if Image.open(path('out.' + ext)).convert('RGB').tobytes() != picture.tobytes():
             sys.exit('written %s does not read back as the picture' % kind)
-        theirs = pillow_encode(picture, fmt, options, path('pillow.' + ext), args.iters)
         magick = convert([path('in.bmp'), path('magick.' + ext)])
         rows.append(('encode ' + kind, mine, theirs, magick))
 
-    print('%dx%d 24-bit, %.2f MB of pixels, in %s; best of %d runs (wall), median, processor time per run'
-          % (WIDTH, HEIGHT, PIXEL_MB, work, args.iters))
+    print('%dx%d 24-bit, %.2f MB of pixels, in %s; best of %d x %d runs (wall), median, processor time per run'
+          % (WIDTH, HEIGHT, PIXEL_MB, work, args.rounds, args.iters))
     print('%-15s %-17s %-17s %7s %-19s %-19s %-17s' % ('', 'brindor best', 'Pillow best', 'ratio', 'median ours/Pillow',
                                                         'cpu ours/Pillow', 'convert wall'))
     for name, mine, theirs, magick in rows:

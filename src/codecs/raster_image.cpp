@@ -31,6 +31,16 @@ constexpr uint64_t CreateLimit = 16u << 20;
 #else
 constexpr uint64_t CreateLimit = RASTER_MAX_MEMORY;
 #endif
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing builds fill a picture made for decoding with a byte that changes from one picture to the
+// next, so a target that decodes the same input twice sees any byte a decoder leaves unwritten.
+uint8_t NextFuzzFill()
+{
+    static uint8_t fill = 0x5A;
+    fill = static_cast<uint8_t>(~fill);
+    return fill;
+}
+#endif
 // Row padding may at most double the counted size; only pictures a few pixels wide and millions
 // of rows tall reach this, and their blocks would otherwise run into gigabytes.
 constexpr uint64_t MaxPixelArea = 2 * CreateLimit;
@@ -161,8 +171,12 @@ uint8_t* RasterImage::Allocate(uint32_t width, uint32_t height, uint32_t bitsPer
         Fail(NoMemoryText);
         return nullptr;
     }
-    if (!clearPixels)
+    if (!clearPixels) {
         std::memset(dibBlock, 0, headSize);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+        std::memset(dibBlock + headSize, NextFuzzFill(), header.biSizeImage);
+#endif
+    }
     std::memcpy(dibBlock, &header, sizeof header);
     pixels = dibBlock + sizeof header + 4 * colours;
     return dibBlock;

@@ -120,6 +120,11 @@ void RunLengthRows::ReadRaw(uint8_t* out, uint32_t n)
 {
     const uint32_t bytes = n * fileBytes;
     if (fileBytes == outBytes) {
+        if (in.Fill(bytes) >= bytes) {
+            std::memcpy(out, in.Peek(), bytes);
+            in.Consume(bytes);
+            return;
+        }
         const uint32_t got = in.Read(out, bytes);
         std::memset(out + got, 0, bytes - got);
         return;

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codec_bytes.h"
 #include "stream_reader.h"
@@ -306,6 +309,35 @@ void PackIndexes(uint8_t* row, const uint8_t* values, uint32_t covered, uint32_t
     }
 }
 
+#if defined(__SSE2__)
+// Sixteen pixels at a time: bytes paired into blue-green and red-zero, widened to four-byte
+// pixels, and each 64-bit half squeezed from two of those to six bytes. Each half is stored as
+// eight bytes, two past its six, so more pixels must follow a block. Returns the pixels done.
+uint32_t InterleaveBlocks(uint8_t*& out, const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t covered)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_set1_epi64x(0xFFFFFF);
+    const __m128i high = _mm_set1_epi64x(0xFFFFFF000000);
+    uint32_t x = 0;
+    for (; x + 16 < covered; x += 16) {
+        const __m128i bs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
+        const __m128i gs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + x));
+        const __m128i rs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + x));
+        const __m128i bgLow = _mm_unpacklo_epi8(bs, gs), bgHigh = _mm_unpackhi_epi8(bs, gs);
+        const __m128i r0Low = _mm_unpacklo_epi8(rs, zero), r0High = _mm_unpackhi_epi8(rs, zero);
+        const __m128i quads[4] = {_mm_unpacklo_epi16(bgLow, r0Low), _mm_unpackhi_epi16(bgLow, r0Low),
+                                  _mm_unpacklo_epi16(bgHigh, r0High), _mm_unpackhi_epi16(bgHigh, r0High)};
+        for (const __m128i& quad : quads) {
+            const __m128i six = _mm_or_si128(_mm_and_si128(quad, low), _mm_and_si128(_mm_srli_epi64(quad, 8), high));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), six);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(six, six));
+            out += 12;
+        }
+    }
+    return x;
+}
+#endif
+
 // One row of a colour picture from its red, green and blue plane lines; the pixels the lines do
 // not reach, and the row's padding, are cleared.
 void InterleavePlanes(uint8_t* row, const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t covered,
@@ -313,6 +345,9 @@ void InterleavePlanes(uint8_t* row, const uint8_t* r, const uint8_t* g, const ui
 {
     uint8_t* out = row;
     uint32_t x = 0;
+#if defined(__SSE2__)
+    x = InterleaveBlocks(out, r, g, b, covered);
+#endif
     if constexpr (std::endian::native == std::endian::little) {
         // Four pixels as three words: fewer, wider stores.
         for (; x + 4 <= covered; x += 4, out += 12) {

@@ -358,7 +358,7 @@ Bytes RandomValues(uint32_t& seed, size_t n)
 TEST(PcxDecode, ScanlinesMatchThePlainReadingOnRandomData)
 {
     uint32_t seed = 99;
-    for (uint32_t width : {1u, 7u, 8u, 9u, 333u, 1500u}) {
+    for (uint32_t width : {1u, 7u, 8u, 9u, 17u, 32u, 333u, 1500u}) {
         SCOPED_TRACE(width);
         const uint32_t height = 9;
         const uint32_t bpl = width + (width & 1);

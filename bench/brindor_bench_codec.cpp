@@ -1,6 +1,7 @@
 // brindor-bench codec decode|encode tga|tga_rle|pcx IN OUT --iters N
 // decode: reads IN N times after one warm-up and writes the last picture to OUT as a BMP.
-// encode: loads the BMP picture IN once, untimed, then writes it to OUT N times after one warm-up.
+// encode: loads the BMP picture IN once, untimed, then writes it to OUT N times after one warm-up,
+// removing OUT before each run, untimed.
 // Each timed run prints "iter_ms <milliseconds>".
 #include <chrono>
 #include <cstdio>
@@ -104,6 +105,9 @@ int Encode(const CodecArgs& args, ImageFormatId id)
         return 1;
     }
     for (int i = 0; i <= args.iters; ++i) {
+        // Each run writes a fresh file, as a save does: truncating the last run's file would time
+        // the wait for the kernel's flush of it (ext4 flushes a file truncated and rewritten).
+        std::remove(args.out.c_str());
         const auto start = std::chrono::steady_clock::now();
         const bool saved = image.SaveFile(args.out.c_str(), id);
         const double ms = Milliseconds(start);

@@ -3,7 +3,11 @@
 on one 2048 x 1536 24-bit picture, and checks that both decoders give the same pixels.
 
 Usage: /usr/bin/python3 bench/codec_vs_pillow.py BRINDOR_BENCH [--iters N] [--work DIR]
-Pillow and ImageMagick serve only as timing references.
+Pillow and ImageMagick serve only as timing references (Debian: apt-get install python3-pil
+imagemagick). Each side is timed in its own process, in-process around one decode or encode of
+the same files, and the best of N runs is compared: on a busy machine the best run is the one
+least disturbed, and the two sides take turns (--rounds) so both meet the same load. Encodes write a fresh file each run, the last one removed beforehand, untimed:
+truncating it instead would time the wait for the kernel's flush of the previous copy.
 """
 import argparse
 import io
@@ -16,7 +20,10 @@ import sys
 import tempfile
 import time
 
-from PIL import Image
+try:
+    from PIL import Image
+except ImportError:
+    sys.exit('Pillow is missing: apt-get install python3-pil (the timing reference, not a dependency)')
 
 WIDTH, HEIGHT = 2048, 1536
 PIXEL_MB = WIDTH * HEIGHT * 3 / 1e6
@@ -45,33 +52,56 @@ def children_cpu():
 
 
 def ours(bench, mode, kind, src, dst, iters):
-    """Median wall time of the timed runs, and processor time per run; the latter also counts
-    the warm-up and the untimed load or write, so it errs on our side's disadvantage."""
+    """Wall times of the timed runs, and processor time per run; the latter also counts the
+    warm-up and the untimed load or write, so it errs on our side's disadvantage."""
     before = children_cpu()
     out = subprocess.run([bench, 'codec', mode, kind, src, dst, '--iters', str(iters)],
                          check=True, capture_output=True, text=True).stdout
     cpu = (children_cpu() - before) * 1000 / (iters + 1)
     times = [float(line.split()[1]) for line in out.splitlines() if line.startswith('iter_ms')]
-    return statistics.median(times), cpu
+    return times, cpu
 
 
-def timed(action, iters):
+def timed(action, iters, before=lambda: None):
+    """Like ours: `before` runs untimed ahead of each run, and the result is dropped after the
+    clock stops, as brindor-bench frees its picture after taking the time."""
+    before()
     action()
     times = []
     cpu = time.process_time()
     for _ in range(iters):
+        before()
         start = time.perf_counter()
-        action()
+        result = action()
         times.append((time.perf_counter() - start) * 1000)
-    return statistics.median(times), (time.process_time() - cpu) * 1000 / iters
+        del result
+    return times, (time.process_time() - cpu) * 1000 / iters
+
+
+def rounds(count, mine, theirs):
+    """Runs both sides in turn; gives each side's best and median wall time and mean cpu."""
+    results = ([], [])
+    for _ in range(count):
+        for side, measure in zip(results, (mine, theirs)):
+            side.append(measure())
+    return [(min(t for times, _ in side for t in times),
+             statistics.median([t for times, _ in side for t in times]),
+             statistics.mean(cpu for _, cpu in side)) for side in results]
 
 
 def pillow_decode(path, iters):
-    return timed(lambda: Image.open(path).load(), iters)
+    def load():
+        picture = Image.open(path)
+        picture.load()
+        return picture
+    return timed(load, iters)
 
 
 def pillow_encode(picture, fmt, options, path, iters):
-    return timed(lambda: picture.save(path, fmt, **options), iters)
+    def remove():
+        if os.path.exists(path):
+            os.remove(path)
+    return timed(lambda: picture.save(path, fmt, **options), iters, remove)
 
 
 def convert(args, iters=3):
@@ -92,8 +122,9 @@ def rate(ms):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('bench')
-    parser.add_argument('--iters', type=int, default=10)
-    parser.add_argument('--work')
+    parser.add_argument('--iters', type=int, default=10, help='timed runs in each round')
+    parser.add_argument('--rounds', type=int, default=3, help='turns each side takes')
+    parser.add_argument('--work', help='folder for the files (default: a fresh temporary one)')
     args = parser.parse_args()
     work = args.work or tempfile.mkdtemp(prefix='codec_bench_')
     os.makedirs(work, exist_ok=True)
@@ -107,27 +138,31 @@ def main():
 
     rows = []
     for kind, src in (('tga', 'in.tga'), ('tga_rle', 'in_rle.tga'), ('pcx', 'in.pcx')):
-        mine = ours(args.bench, 'decode', kind, path(src), path('decoded_%s.bmp' % kind), args.iters)
+        mine, theirs = rounds(args.rounds,
+                              lambda: ours(args.bench, 'decode', kind, path(src), path('decoded_%s.bmp' % kind),
+                                           args.iters),
+                              lambda: pillow_decode(path(src), args.iters))
         if Image.open(path('decoded_%s.bmp' % kind)).convert('RGB').tobytes() != picture.tobytes():
             sys.exit('decoded %s differs from the picture' % kind)
-        theirs = pillow_decode(path(src), args.iters)
         magick = convert([path(src), 'null:'])
         rows.append(('decode ' + kind, mine, theirs, magick))
     for kind, fmt, options, ext in (('tga', 'TGA', {'compression': None}, 'tga'), ('pcx', 'PCX', {}, 'pcx')):
-        mine = ours(args.bench, 'encode', kind, path('in.bmp'), path('out.' + ext), args.iters)
+        mine, theirs = rounds(args.rounds,
+                              lambda: ours(args.bench, 'encode', kind, path('in.bmp'), path('out.' + ext), args.iters),
+                              lambda: pillow_encode(picture, fmt, options, path('pillow.' + ext), args.iters))
         if Image.open(path('out.' + ext)).convert('RGB').tobytes() != picture.tobytes():
             sys.exit('written %s does not read back as the picture' % kind)
-        theirs = pillow_encode(picture, fmt, options, path('pillow.' + ext), args.iters)
         magick = convert([path('in.bmp'), path('magick.' + ext)])
         rows.append(('encode ' + kind, mine, theirs, magick))
 
-    print('%dx%d 24-bit, %.2f MB of pixels, median of %d runs (wall), processor time per run (cpu)'
-          % (WIDTH, HEIGHT, PIXEL_MB, args.iters))
-    print('%-15s %-17s %-17s %-17s %-17s %-17s' % ('', 'brindor wall', 'Pillow wall', 'brindor cpu',
-                                                   'Pillow cpu', 'convert wall'))
+    print('%dx%d 24-bit, %.2f MB of pixels, in %s; best of %d x %d runs (wall), median, processor time per run'
+          % (WIDTH, HEIGHT, PIXEL_MB, work, args.rounds, args.iters))
+    print('%-15s %-17s %-17s %7s %-19s %-19s %-17s' % ('', 'brindor best', 'Pillow best', 'ratio', 'median ours/Pillow',
+                                                        'cpu ours/Pillow', 'convert wall'))
     for name, mine, theirs, magick in rows:
-        print('%-15s %s %s %s %s %s' % (name, rate(mine[0]), rate(theirs[0]), rate(mine[1]), rate(theirs[1]),
-                                         rate(magick)))
+        print('%-15s %s %s %6.1fx %7.1f /%7.1f ms %7.1f /%7.1f ms %s' % (
+            name, rate(mine[0]), rate(theirs[0]), theirs[0] / mine[0], mine[1], theirs[1], mine[2], theirs[2],
+            rate(magick)))
     if not args.work:
         shutil.rmtree(work)
 

@@ -1,12 +1,17 @@
 #include "pcx_codec.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codec_bytes.h"
-#include "memory_stream.h"
 #include "stream_reader.h"
 
 namespace {
@@ -61,15 +66,49 @@ PcxHeader ParseHeader(const uint8_t* raw)
     return h;
 }
 
+// Eight bytes as one word, first byte lowest.
+uint64_t Load64(const uint8_t* p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    if constexpr (std::endian::native == std::endian::big)
+        w = __builtin_bswap64(w);
+    return w;
+}
+
+constexpr uint64_t HighBits = 0x8080808080808080u;
+// Room after the end of a line buffer for a word stored whole at its last byte.
+constexpr uint32_t WordSlack = 8;
+// The encoder writes its packed rows in blocks of about this size.
+constexpr size_t BlockBytes = size_t{1} << 20;
+
+// Bit 7 of each byte of the result is set where the byte of w has both top bits set: a count code.
+uint64_t CountCodes(uint64_t w)
+{
+    return w & (w << 1) & HighBits;
+}
+
+// How many bytes of a word precede its lowest flagged one.
+uint32_t BytesBefore(uint64_t flags)
+{
+    return static_cast<uint32_t>(std::countr_zero(flags)) / 8;
+}
+
 // Expands the run-length scanline data one line at a time; a run may span lines.
 class ScanlineReader {
 public:
-    ScanlineReader(ByteStream& stream, uint64_t total) : in(stream), missing(total) {}
+    ScanlineReader(ByteStream& stream, uint64_t expected, uint64_t total)
+        : in(stream, expected), missing(total)
+    {
+    }
     // Fills line[0, n); returns the message of the first fault, or null.
     const char* ReadLine(uint8_t* line, uint32_t n);
     StreamReader& Stream() { return in; }
 
 private:
+    static constexpr uint32_t Failed = UINT32_MAX;
+    uint32_t DecodeCodes(const uint8_t* from, const uint8_t* last, uint8_t*& out, uint8_t* stop);
+
     StreamReader in;
     uint64_t missing;  // bytes of the whole image still to come, pending run included
     uint32_t runLeft = 0;
@@ -106,64 +145,232 @@ const char* ScanlineReader::ReadLine(uint8_t* line, uint32_t n)
             continue;
         }
         const uint8_t* const first = in.Peek();
-        const uint8_t* p = first;
-        // Whole codes only: a count and its value are both in the buffer here.
-        const uint8_t* const last = first + available - 1;
-        while (at < n && p < last) {
-            const uint8_t c = *p;
-            if ((c & CountMark) != CountMark) {
-                line[at++] = c;
-                --missing;
-                ++p;
-                continue;
-            }
-            const uint32_t count = c & 0x3Fu;
-            if (count > missing)
-                return RepeatText;
-            const uint32_t k = std::min(count, n - at);
-            std::memset(line + at, p[1], k);
-            at += k;
-            missing -= count;
-            runLeft = count - k;
-            runValue = p[1];
-            p += 2;
-        }
-        in.Consume(static_cast<uint32_t>(p - first));
+        uint8_t* out = line + at;
+        const uint32_t used = DecodeCodes(first, first + available - 1, out, line + n);
+        if (used == Failed)
+            return RepeatText;
+        in.Consume(used);
+        at = static_cast<uint32_t>(out - line);
     }
     return nullptr;
 }
 
-// Packs one plane line: values taken every `step` bytes, then the end of the line. A run is cut
-// into pieces of 63; a single value below the count mark stands for itself, anything else gets a
-// count; an odd-width line ends with one pad byte so it is as long as bytes-per-line.
-// Returns the number of bytes written to out, which holds at least 2 * width + 1.
-size_t PackPlaneLine(const uint8_t* values, size_t step, uint32_t width, uint8_t* out)
+// Expands whole codes from [p, last] (a count's value byte may be `last`) into [out, stop) and
+// returns how many input bytes were used, or Failed. The line has WordSlack bytes of room after
+// stop: words are stored whole and only the bytes that belong are counted.
+uint32_t ScanlineReader::DecodeCodes(const uint8_t* const from, const uint8_t* last, uint8_t*& line,
+                                     uint8_t* const stop)
 {
-    uint8_t* o = out;
-    uint32_t x = 0;
-    while (x < width) {
-        const uint8_t v = values[x * step];
-        uint32_t end = x + 1;
-        while (end < width && values[end * step] == v)
-            ++end;
-        uint32_t n = end - x;
-        // A full piece of 63 is written only when another equal value follows it.
-        for (; n > MaxRun; n -= MaxRun) {
-            *o++ = 0xFF;
-            *o++ = v;
+    // Locals throughout: the stores into the line could otherwise alias the reader's counters.
+    uint8_t* out = line;
+    const uint8_t* p = from;
+    uint64_t left = missing;
+    uint32_t carried = 0;
+    uint8_t carriedValue = runValue;
+    while (out < stop && p < last) {
+        const uint8_t c = *p;
+        if ((c & CountMark) != CountMark) {
+            if (last - p < 8) {
+                *out++ = c;
+                --left;
+                ++p;
+                continue;
+            }
+            // A stretch of literals, a word at a time, up to the next count code.
+            uint32_t k;
+            do {
+                const uint64_t codes = CountCodes(Load64(p));
+                k = std::min<uint32_t>(codes ? BytesBefore(codes) : 8, static_cast<uint32_t>(stop - out));
+                std::memcpy(out, p, 8);
+                out += k;
+                p += k;
+                left -= k;
+            } while (k == 8 && last - p >= 8);
+            continue;
         }
-        if (n == 1 && v < CountMark) {
-            *o++ = v;
+        const uint32_t count = c & 0x3Fu;
+        if (count > left)
+            return Failed;
+        const uint8_t v = p[1];
+        const uint32_t k = std::min(count, static_cast<uint32_t>(stop - out));
+        if (count <= 8) {
+            const uint64_t word = v * 0x0101010101010101u;
+            std::memcpy(out, &word, 8);
         } else {
-            *o++ = static_cast<uint8_t>(CountMark + n);
-            *o++ = v;
+            std::memset(out, v, k);
         }
-        x = end;
+        out += k;
+        left -= count;
+        carried = count - k;
+        carriedValue = v;
+        p += 2;
     }
-    if (width & 1)
-        *o++ = 0;
-    return static_cast<size_t>(o - out);
+    line = out;
+    missing = left;
+    runLeft = carried;
+    runValue = carriedValue;
+    return static_cast<uint32_t>(p - from);
 }
+
+// How one value opens a piece: itself when it is below the count mark, else a count of one and
+// the value. Two bytes are always stored; `length` says how many of them stay.
+struct OpeningCode {
+    uint8_t bytes[2];
+    uint8_t length;
+};
+
+constexpr std::array<OpeningCode, 256> MakeOpeningCodes()
+{
+    std::array<OpeningCode, 256> codes{};
+    for (uint32_t v = 0; v < 256; ++v) {
+        const auto value = static_cast<uint8_t>(v);
+        codes[v] = v < CountMark ? OpeningCode{{value, value}, 1} : OpeningCode{{CountMark + 1, value}, 2};
+    }
+    return codes;
+}
+
+constexpr std::array<OpeningCode, 256> OpeningCodes = MakeOpeningCodes();
+
+// Packs one plane line. A run is cut into pieces of 63; a single value below the count mark
+// stands for itself, anything else gets a count. Each value is stored as it is read, opening a
+// piece from the table; a value that repeats the piece before it rewrites that piece's count
+// instead. On photographs most values open a piece, so that path is a table load and a store,
+// without a branch on the value.
+class PlanePacker {
+public:
+    explicit PlanePacker(uint8_t* output) : start(output), end(output) {}
+    void Put(uint8_t v)
+    {
+        if (v == previous && length < MaxRun) {
+            start[0] = static_cast<uint8_t>(CountMark + ++length);
+            end = start + 2;
+            return;
+        }
+        const OpeningCode& code = OpeningCodes[v];
+        start = end;
+        length = 1;
+        previous = v;
+        std::memcpy(start, code.bytes, 2);
+        end = start + code.length;
+    }
+    // Ends the line: an odd-width line gets one pad byte so it is as long as bytes-per-line.
+    // Returns the end of the line's bytes; the output holds at least 2 * width + 1.
+    uint8_t* Finish(uint32_t width)
+    {
+        if (width & 1)
+            *end++ = 0;
+        return end;
+    }
+
+private:
+    uint8_t* start;
+    uint8_t* end;
+    uint32_t length = 0;
+    uint32_t previous = 256;
+};
+
+// Packs a row as its red, green and blue plane lines, one after the other (rows store blue,
+// green, red). The three planes go through the row together, so their work overlaps in the
+// processor; green and blue wait in `spare` (2 * (2 * width + 1) bytes) until red's length is
+// known. Returns the number of bytes written to out, which holds at least 3 * (2 * width + 1).
+size_t PackRow(const uint8_t* row, uint32_t width, uint8_t* out, uint8_t* spare)
+{
+    uint8_t* const blueLine = spare + 2 * size_t{width} + 1;
+    PlanePacker red(out), green(spare), blue(blueLine);
+    for (uint32_t x = 0; x < width; ++x, row += 3) {
+        red.Put(row[2]);
+        green.Put(row[1]);
+        blue.Put(row[0]);
+    }
+    uint8_t* const next = red.Finish(width);
+    const auto greenBytes = static_cast<size_t>(green.Finish(width) - spare);
+    const auto blueBytes = static_cast<size_t>(blue.Finish(width) - blueLine);
+    std::memcpy(next, spare, greenBytes);
+    std::memcpy(next + greenBytes, blueLine, blueBytes);
+    return static_cast<size_t>(next - out) + greenBytes + blueBytes;
+}
+
+// Bit depths below 8 hold several indexes a byte, the first in the highest bits.
+void PackIndexes(uint8_t* row, const uint8_t* values, uint32_t covered, uint32_t depth, uint32_t stride)
+{
+    if (depth == 8) {
+        std::memcpy(row, values, covered);
+        std::memset(row + covered, 0, stride - covered);
+        return;
+    }
+    const uint32_t perByte = 8 / depth;
+    const uint32_t mask = (1u << depth) - 1;
+    for (uint32_t i = 0, x = 0; i < stride; ++i) {
+        uint32_t b = 0;
+        for (uint32_t k = 1; k <= perByte; ++k, ++x)
+            if (x < covered)
+                b |= (values[x] & mask) << (8 - depth * k);
+        row[i] = static_cast<uint8_t>(b);
+    }
+}
+
+#if defined(__SSE2__)
+// Sixteen pixels at a time: bytes paired into blue-green and red-zero, widened to four-byte
+// pixels, and each 64-bit half squeezed from two of those to six bytes. Each half is stored as
+// eight bytes, two past its six, so more pixels must follow a block. Returns the pixels done.
+uint32_t InterleaveBlocks(uint8_t*& out, const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t covered)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_set1_epi64x(0xFFFFFF);
+    const __m128i high = _mm_set1_epi64x(0xFFFFFF000000);
+    uint32_t x = 0;
+    for (; x + 16 < covered; x += 16) {
+        const __m128i bs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
+        const __m128i gs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + x));
+        const __m128i rs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + x));
+        const __m128i bgLow = _mm_unpacklo_epi8(bs, gs), bgHigh = _mm_unpackhi_epi8(bs, gs);
+        const __m128i r0Low = _mm_unpacklo_epi8(rs, zero), r0High = _mm_unpackhi_epi8(rs, zero);
+        const __m128i quads[4] = {_mm_unpacklo_epi16(bgLow, r0Low), _mm_unpackhi_epi16(bgLow, r0Low),
+                                  _mm_unpacklo_epi16(bgHigh, r0High), _mm_unpackhi_epi16(bgHigh, r0High)};
+        for (const __m128i& quad : quads) {
+            const __m128i six = _mm_or_si128(_mm_and_si128(quad, low), _mm_and_si128(_mm_srli_epi64(quad, 8), high));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), six);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(six, six));
+            out += 12;
+        }
+    }
+    return x;
+}
+#endif
+
+// One row of a colour picture from its red, green and blue plane lines; the pixels the lines do
+// not reach, and the row's padding, are cleared.
+void InterleavePlanes(uint8_t* row, const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t covered,
+                      uint32_t stride)
+{
+    uint8_t* out = row;
+    uint32_t x = 0;
+#if defined(__SSE2__)
+    x = InterleaveBlocks(out, r, g, b, covered);
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four pixels as three words: fewer, wider stores.
+        for (; x + 4 <= covered; x += 4, out += 12) {
+            uint32_t rs, gs, bs;
+            std::memcpy(&rs, r + x, 4);
+            std::memcpy(&gs, g + x, 4);
+            std::memcpy(&bs, b + x, 4);
+            const uint64_t first = (bs & 0xFF) | (gs & 0xFF) << 8 | (rs & 0xFF) << 16 | (bs & 0xFF00) << 16 |
+                                   uint64_t{(gs >> 8 & 0xFF) | (rs >> 8 & 0xFF) << 8 | (bs & 0xFF0000) |
+                                            (gs & 0xFF0000) << 8} << 32;
+            const uint32_t last = (rs >> 16 & 0xFF) | (bs >> 24) << 8 | (gs >> 24) << 16 | (rs & 0xFF000000);
+            std::memcpy(out, &first, 8);
+            std::memcpy(out + 8, &last, 4);
+        }
+    }
+    for (; x < covered; ++x, out += 3) {
+        out[0] = b[x];
+        out[1] = g[x];
+        out[2] = r[x];
+    }
+    std::memset(out, 0, stride - size_t{covered} * 3);
+}
+
 }  // namespace
 
 bool PCX_UnpackPixels(uint8_t* pixels, const uint8_t* line, uint32_t bytesPerLine, uint32_t planes,
@@ -229,14 +436,15 @@ bool PcxCodec::Decode(ByteStream* stream)
         depth = 24;
     else if (pcx.planes == 4 && pcx.bits == 1)
         depth = 4;
-    if (!Create(static_cast<uint32_t>(pcx.width), static_cast<uint32_t>(pcx.height), depth, FormatPcx))
+    // Every pixel byte is written below, so the picture is not cleared first.
+    if (!CreateForDecoding(static_cast<uint32_t>(pcx.width), static_cast<uint32_t>(pcx.height), depth, FormatPcx))
         return false;
 
     const uint32_t bpl = pcx.bytesPerLine;
     const uint32_t lineBytes = bpl * pcx.planes;
     const uint32_t width = Width();
     const uint32_t height = Height();
-    std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[size_t{lineBytes} + 1]());
+    std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[size_t{lineBytes} + WordSlack]());
     std::unique_ptr<uint8_t[]> values(new (std::nothrow) uint8_t[size_t{bpl} * 8 + 1]());
     if (!line || !values)
         return Fail(NoMemoryText);
@@ -246,32 +454,31 @@ bool PcxCodec::Decode(ByteStream* stream)
                                     : pcx.bits == 1 ? bpl * 8 : 0;
     const uint32_t covered = std::min(width, colour ? bpl : pcx.planes == 1 ? indexesPerLine : bpl * 8);
     const bool planesFit = colour || pcx.planes == 1 || pcx.bits == 1;
-    ScanlineReader scan(*stream, uint64_t{lineBytes} * height);
+    // At worst each byte of the lines takes a count and a value; a 256-colour palette follows.
+    const uint64_t total = uint64_t{lineBytes} * height;
+    ScanlineReader scan(*stream, 2 * total + 1 + 256 * 3, total);
     for (uint32_t y = 0; y < height; ++y) {
         if (const char* fault = scan.ReadLine(line.get(), lineBytes))
             return Fail(fault);
-        // Lines without data leave their rows clear.
-        if (!planesFit || lineBytes == 0)
+        // Such lines fail the decode once they are read; nothing of the picture is kept.
+        if (!planesFit)
             continue;
-        const uint32_t row = height - 1 - y;
+        uint8_t* row = PixelRow(height - 1 - y);
         if (colour) {
-            uint8_t* out = PixelRow(row);
             const uint8_t* r = line.get();
-            const uint8_t* g = r + bpl;
-            const uint8_t* b = g + bpl;
-            for (uint32_t x = 0; x < covered; ++x, out += 3) {
-                out[0] = b[x];
-                out[1] = g[x];
-                out[2] = r[x];
-            }
+            InterleavePlanes(row, r, r + bpl, r + 2 * bpl, covered, RowStride());
+            continue;
+        }
+        // Lines without data, and depths that hold no indexes, leave their rows clear.
+        if (lineBytes == 0 || !PaletteArea()) {
+            std::memset(row, 0, RowStride());
             continue;
         }
         if (pcx.planes == 1)
             PCX_UnpackPixels(values.get(), line.get(), bpl, pcx.planes, pcx.bits);
         else
             PCX_PlanesToPixels(values.get(), line.get(), bpl, pcx.planes, pcx.bits);
-        for (uint32_t x = 0; x < covered; ++x)
-            SetPixelIndex(x, row, values[x]);
+        PackIndexes(row, values.get(), covered, BitsPerPixel(), RowStride());
     }
     if (!ReadPalette(scan.Stream(), raw, pcx.bits, pcx.planes))
         return Fail(ColourMapText);
@@ -319,26 +526,24 @@ bool PcxCodec::Encode(ByteStream* stream)
     if (stream->WriteBlock(out, HeaderSize, 1) != 1)
         return Fail(HeaderWriteText);
 
-    MemoryStream data;
-    if (!data.OpenEmpty())
+    // Rows are packed into a block of about a megabyte, written out each time it fills.
+    const size_t rowWorst = 3 * (2 * size_t{width} + 1);
+    const size_t blockSize = std::max<size_t>(BlockBytes, rowWorst);
+    std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[size_t{width} * 3]);
+    std::unique_ptr<uint8_t[]> spare(new (std::nothrow) uint8_t[rowWorst]);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[blockSize]);
+    if (!colours || !spare || !block)
         return Fail(NoMemoryText);
-    const size_t rowBytes = size_t{width} * 3;
-    std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[rowBytes]);
-    std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[3 * (2 * size_t{width} + 1)]);
-    if (!colours || !packed)
-        return Fail(NoMemoryText);
-    bool gathered = true;
-    for (uint32_t y = height; y-- > 0 && gathered;) {
-        const uint8_t* row = Row24(y, colours.get());
-        // Planes run red, green, blue; rows store blue, green, red.
-        size_t n = PackPlaneLine(row + 2, 3, width, packed.get());
-        n += PackPlaneLine(row + 1, 3, width, packed.get() + n);
-        n += PackPlaneLine(row, 3, width, packed.get() + n);
-        gathered = data.WriteBlock(packed.get(), 1, static_cast<uint32_t>(n)) == n;
+    size_t used = 0;
+    for (uint32_t y = height; y-- > 0;) {
+        if (blockSize - used < rowWorst) {
+            if (stream->WriteBlock(block.get(), static_cast<uint32_t>(used), 1) != 1)
+                return Fail(DataWriteText);
+            used = 0;
+        }
+        used += PackRow(Row24(y, colours.get()), width, block.get() + used, spare.get());
     }
-    const auto length = static_cast<uint32_t>(data.Position());
-    if (!gathered || stream->WriteBlock(data.BufferPointer(false), length, 1) != 1 ||
-        !stream->FlushStream())
+    if (stream->WriteBlock(block.get(), static_cast<uint32_t>(used), 1) != 1 || !stream->FlushStream())
         return Fail(DataWriteText);
     return true;
 }

@@ -31,6 +31,16 @@ constexpr uint64_t CreateLimit = 16u << 20;
 #else
 constexpr uint64_t CreateLimit = RASTER_MAX_MEMORY;
 #endif
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing builds fill a picture made for decoding with a byte that changes from one picture to the
+// next, so a target that decodes the same input twice sees any byte a decoder leaves unwritten.
+uint8_t NextFuzzFill()
+{
+    static uint8_t fill = 0x5A;
+    fill = static_cast<uint8_t>(~fill);
+    return fill;
+}
+#endif
 // Row padding may at most double the counted size; only pictures a few pixels wide and millions
 // of rows tall reach this, and their blocks would otherwise run into gigabytes.
 constexpr uint64_t MaxPixelArea = 2 * CreateLimit;
@@ -116,6 +126,17 @@ void RasterImage::ClearState()
 
 uint8_t* RasterImage::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id)
 {
+    return Allocate(width, height, bitsPerPixel, id, true);
+}
+
+uint8_t* RasterImage::CreateForDecoding(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id)
+{
+    return Allocate(width, height, bitsPerPixel, id, false);
+}
+
+uint8_t* RasterImage::Allocate(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id,
+                               bool clearPixels)
+{
     if (!ReleaseImage())
         return nullptr;
     if (width == 0 || height == 0) {
@@ -140,13 +161,21 @@ uint8_t* RasterImage::Create(uint32_t width, uint32_t height, uint32_t bitsPerPi
     header.biCompression = BI_RGB;
     header.biSizeImage = static_cast<uint32_t>(stride * height);
     header.biClrUsed = colours;
-    // Cleared, so no decoder can leave undefined bytes in a picture.
-    const size_t blockSize = sizeof header + 4 * colours + header.biSizeImage;
-    dibBlock = static_cast<uint8_t*>(std::calloc(blockSize, 1));
+    // Cleared, so no caller can leave undefined bytes in a picture; a decoder that writes every
+    // pixel byte itself skips clearing the pixels it is about to overwrite.
+    const size_t headSize = sizeof header + 4 * colours;
+    const size_t blockSize = headSize + header.biSizeImage;
+    dibBlock = static_cast<uint8_t*>(clearPixels ? std::calloc(blockSize, 1) : std::malloc(blockSize));
     if (!dibBlock) {
         ReleaseImage();
         Fail(NoMemoryText);
         return nullptr;
+    }
+    if (!clearPixels) {
+        std::memset(dibBlock, 0, headSize);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+        std::memset(dibBlock + headSize, NextFuzzFill(), header.biSizeImage);
+#endif
     }
     std::memcpy(dibBlock, &header, sizeof header);
     pixels = dibBlock + sizeof header + 4 * colours;

@@ -75,6 +75,9 @@ public:
     bool MirrorRows();
 
 protected:
+    // Create without clearing the pixel area: for decoders that write every pixel byte, row
+    // padding included. Header and palette come cleared as with Create.
+    uint8_t* CreateForDecoding(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id);
     // Shares the source's picture for one encode; the view frees nothing.
     void BecomeViewOf(RasterImage& source);
     // Copies format id, error text and resolution.
@@ -95,6 +98,7 @@ protected:
 private:
     void StartUp(ImageFormatId id);
     void ClearState();
+    uint8_t* Allocate(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id, bool clearPixels);
     bool DecodeWith(ByteStream* stream, ImageFormatId id);
 
     uint8_t* dibBlock = nullptr;

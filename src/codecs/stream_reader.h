@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "byte_stream.h"
 
@@ -10,6 +12,24 @@
 class StreamReader {
 public:
     explicit StreamReader(ByteStream& source) : stream(source) {}
+    // Sized to take the rest of the stream in one read, up to `expected` bytes: what the caller
+    // can use at most. Longer input is read on in further blocks as it is consumed.
+    StreamReader(ByteStream& source, uint64_t expected) : stream(source)
+    {
+        const int32_t length = stream.Length();
+        const int32_t position = stream.Position();
+        if (length >= 0 && position >= 0)
+            expected = std::min<uint64_t>(expected, length > position ? uint64_t(length - position) : 0);
+        expected = std::min(expected, MaxSize);
+        if (expected <= sizeof local)
+            return;
+        // Without memory for it, the local buffer still reads the stream, only in more calls.
+        storage.reset(new (std::nothrow) uint8_t[expected]);
+        if (storage) {
+            buffer = storage.get();
+            capacity = static_cast<uint32_t>(expected);
+        }
+    }
 
     // The next byte, or -1 when the stream has no more.
     int Get()
@@ -34,10 +54,11 @@ public:
     }
     bool AtEnd() { return next == end && !Refill(); }
 
-    // Direct access for tight loops: at least `want` bytes (fewer only at the end of the stream)
-    // from Peek() on; Consume() moves past the ones used.
+    // Direct access for tight loops: at least `want` bytes (fewer only at the end of the stream,
+    // and at most the buffer's size) from Peek() on; Consume() moves past the ones used.
     uint32_t Fill(uint32_t want)
     {
+        want = std::min(want, capacity);
         if (end - next >= want)
             return end - next;
         const uint32_t kept = end - next;
@@ -45,7 +66,7 @@ public:
         next = 0;
         end = kept;
         while (end < want) {
-            const uint32_t got = stream.ReadBlock(buffer + end, 1, sizeof buffer - end);
+            const uint32_t got = stream.ReadBlock(buffer + end, 1, capacity - end);
             if (got == 0)
                 break;
             end += got;
@@ -56,15 +77,20 @@ public:
     void Consume(uint32_t n) { next += n; }
 
 private:
+    static constexpr uint64_t MaxSize = uint64_t{1} << 30;
+
     bool Refill()
     {
         next = 0;
-        end = stream.ReadBlock(buffer, 1, sizeof buffer);
+        end = stream.ReadBlock(buffer, 1, capacity);
         return end != 0;
     }
 
     ByteStream& stream;
+    uint8_t local[16384];
+    std::unique_ptr<uint8_t[]> storage;
+    uint8_t* buffer = local;
+    uint32_t capacity = sizeof local;
     uint32_t next = 0;
     uint32_t end = 0;
-    uint8_t buffer[16384];
 };

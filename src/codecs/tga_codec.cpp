@@ -23,7 +23,8 @@ constexpr uint32_t MaxSide = 0xFFFF;
 constexpr uint32_t MaxColourMap = 256;
 constexpr uint8_t RightToLeft = 0x10;
 constexpr uint8_t TopFirst = 0x20;
-constexpr int NoLeftover = 255;
+// Rows that are not read or written as the picture stores them pass through blocks of this size.
+constexpr uint32_t BlockBytes = 1 << 20;
 
 struct TgaHeader {
     uint8_t idLength;
@@ -71,86 +72,184 @@ void ConvertPixels(const uint8_t* in, uint8_t* out, uint32_t n, uint32_t bytesPe
     }
 }
 
+// n copies of one pixel of `bytes` bytes (1 or 3).
+void FillPixels(uint8_t* out, uint32_t n, const uint8_t* pixel, uint32_t bytes)
+{
+    if (bytes == 1 || n == 0) {
+        std::memset(out, pixel[0], n);
+        return;
+    }
+    // One four-byte store a pixel, each overlapping the next; the last pixel is stored exactly.
+    uint32_t word = 0;
+    std::memcpy(&word, pixel, 3);
+    for (uint32_t i = 1; i < n; ++i, out += 3)
+        std::memcpy(out, &word, 4);
+    std::memcpy(out, pixel, 3);
+}
+
 // Reads the rows a packet at a time, carrying a packet that crosses the end of a row.
 class RunLengthRows {
 public:
-    RunLengthRows(ByteStream& stream, uint32_t rowWidth, uint32_t bytesPerPixel, uint8_t* scratchRow)
-        : in(stream), width(rowWidth), fileBytes(bytesPerPixel), outBytes(bytesPerPixel == 1 ? 1 : 3),
+    RunLengthRows(ByteStream& stream, uint64_t expected, uint32_t rowWidth, uint32_t bytesPerPixel,
+                  uint8_t* scratchRow)
+        : in(stream, expected), width(rowWidth), fileBytes(bytesPerPixel), outBytes(bytesPerPixel == 1 ? 1 : 3),
           scratch(scratchRow)
     {
     }
     // Where the next row would start reading; a carried run re-reads its value from there.
-    bool AtEnd() { return replay ? !replayHadData : in.AtEnd(); }
+    bool AtEnd() { return owed > 0 && carriedRun ? !runHadData : in.AtEnd(); }
+    // Fills the row; pixels past the end of the stream are cleared.
     void ReadRow(uint8_t* row);
 
 private:
-    void Fill(uint8_t* out, uint32_t n, const uint8_t* pixel) const;
+    void ReadRaw(uint8_t* out, uint32_t n);
 
     StreamReader in;
     uint32_t width;
     uint32_t fileBytes;
     uint32_t outBytes;
     uint8_t* scratch;
-    int leftover = NoLeftover;
-    bool replay = false;
-    bool replayHadData = false;
-    uint8_t value[4] = {};
+    uint32_t owed = 0;  // pixels of the current packet not yet stored
+    bool carriedRun = false;
+    bool runHadData = false;
+    uint8_t pixel[3] = {};
 };
 
-void RunLengthRows::Fill(uint8_t* out, uint32_t n, const uint8_t* pixel) const
+// n raw pixels; bytes missing at the end of the stream read as zero.
+void RunLengthRows::ReadRaw(uint8_t* out, uint32_t n)
 {
-    if (outBytes == 1) {
-        std::memset(out, pixel[0], n);
+    const uint32_t bytes = n * fileBytes;
+    if (fileBytes == outBytes) {
+        if (in.Fill(bytes) >= bytes) {
+            std::memcpy(out, in.Peek(), bytes);
+            in.Consume(bytes);
+            return;
+        }
+        const uint32_t got = in.Read(out, bytes);
+        std::memset(out + got, 0, bytes - got);
         return;
     }
-    for (uint32_t i = 0; i < n; ++i, out += 3) {
-        out[0] = pixel[0];
-        out[1] = pixel[1];
-        out[2] = pixel[2];
-    }
+    const uint32_t got = in.Read(scratch, bytes);
+    std::memset(scratch + got, 0, bytes - got);
+    ConvertPixels(scratch, out, n, fileBytes);
 }
 
 void RunLengthRows::ReadRow(uint8_t* row)
 {
     uint32_t x = 0;
     while (x < width) {
-        int h = leftover;
-        if (h != NoLeftover) {
-            leftover = NoLeftover;
-        } else if ((h = in.Get()) < 0) {
-            return;
+        if (owed == 0) {
+            // The header and, for a run, its value, which the end of the stream may cut short.
+            const uint32_t available = in.Fill(1 + fileBytes);
+            if (available == 0)
+                break;
+            const uint8_t* p = in.Peek();
+            carriedRun = p[0] >= 128;
+            owed = carriedRun ? p[0] - 127u : p[0] + 1u;
+            uint32_t used = 1;
+            if (carriedRun) {
+                uint8_t value[4] = {};
+                for (; used < available && used <= fileBytes; ++used)
+                    value[used - 1] = p[used];
+                runHadData = used > 1;
+                ConvertPixels(value, pixel, 1, fileBytes);
+            }
+            in.Consume(used);
         }
-        uint32_t n = 0;
-        if (h >= 128) {
-            n = static_cast<uint32_t>(h) - 127;
-            const bool again = replay;
-            replay = false;
-            if (!again) {
-                std::memset(value, 0, sizeof value);
-                replayHadData = in.Read(value, fileBytes) > 0;
-            }
-            if (x + n > width) {
-                // The rest of the run belongs to the next row, which reads this value again.
-                leftover = (h + static_cast<int>(x) - static_cast<int>(width)) & 0xFF;
-                replay = true;
-                n = width - x;
-            }
-            uint8_t pixel[3];
-            ConvertPixels(value, pixel, 1, fileBytes);
-            Fill(row + size_t{x} * outBytes, n, pixel);
-        } else {
-            n = static_cast<uint32_t>(h) + 1;
-            if (x + n > width) {
-                // The owed raw pixels follow in the stream and open the next row.
-                leftover = (h + static_cast<int>(x) - static_cast<int>(width)) & 0xFF;
-                n = width - x;
-            }
-            std::memset(scratch, 0, size_t{n} * fileBytes);
-            in.Read(scratch, n * fileBytes);
-            ConvertPixels(scratch, row + size_t{x} * outBytes, n, fileBytes);
-        }
+        // A packet that crosses the row end carries on in the next row: a run with its value, a
+        // raw packet with the pixels that follow in the stream.
+        const uint32_t n = std::min(owed, width - x);
+        uint8_t* out = row + size_t{x} * outBytes;
+        if (carriedRun)
+            FillPixels(out, n, pixel, outBytes);
+        else
+            ReadRaw(out, n);
+        owed -= n;
         x += n;
     }
+    std::memset(row + size_t{x} * outBytes, 0, size_t{width - x} * outBytes);
+}
+
+// Plain rows, read in large blocks. The end of the stream is noticed where reading row by row
+// would notice it: at the start of a row, so a short last row still decodes with its missing
+// pixels cleared.
+class PlainRows {
+public:
+    PlainRows(ByteStream& stream, RasterImage& target, uint32_t bytesPerPixel, bool topFirst)
+        : in(stream), image(target), fileBytes(bytesPerPixel), fileRow(target.Width() * bytesPerPixel),
+          outRow(target.Width() * (bytesPerPixel == 1 ? 1 : 3)), fromTop(topFirst)
+    {
+    }
+    // The message of the fault, or null.
+    const char* Read();
+
+private:
+    bool ReadAsStored();
+    const char* ReadConverted();
+    uint8_t* Destination(uint32_t r) const
+    {
+        return image.PixelRow(fromTop ? image.Height() - 1 - r : r);
+    }
+    void Store(const uint8_t* file, uint32_t r) const
+    {
+        uint8_t* row = Destination(r);
+        ConvertPixels(file, row, image.Width(), fileBytes);
+        std::memset(row + outRow, 0, image.RowStride() - outRow);
+    }
+
+    ByteStream& in;
+    RasterImage& image;
+    uint32_t fileBytes;
+    uint32_t fileRow;
+    uint32_t outRow;
+    bool fromTop;
+};
+
+const char* PlainRows::Read()
+{
+    const bool asStored = !fromTop && (fileBytes == 1 || fileBytes == 3) && fileRow == image.RowStride();
+    if (!asStored)
+        return ReadConverted();
+    return ReadAsStored() ? nullptr : CorruptedText;
+}
+
+// The file rows are the picture's rows: all but the last straight into the pixels in one read.
+bool PlainRows::ReadAsStored()
+{
+    const uint32_t height = image.Height();
+    uint8_t* pixels = image.PixelArea();
+    const uint32_t body = (height - 1) * fileRow;
+    if (in.AtEnd() || in.ReadBlock(pixels, 1, body) != body)
+        return false;
+    if (height > 1 && in.AtEnd())
+        return false;
+    const uint32_t got = in.ReadBlock(pixels + body, 1, fileRow);
+    std::memset(pixels + body + got, 0, fileRow - got);
+    return true;
+}
+
+// Blocks of file rows through a buffer, each row converted into its place.
+const char* PlainRows::ReadConverted()
+{
+    const uint32_t height = image.Height();
+    const uint32_t perBlock = std::max<uint32_t>(1, BlockBytes / fileRow);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size_t{std::min(perBlock, height)} * fileRow]);
+    if (!block)
+        return NoMemoryText;
+    for (uint32_t r = 0; r + 1 < height;) {
+        const uint32_t rows = std::min(perBlock, height - 1 - r);
+        const uint32_t bytes = rows * fileRow;
+        if (in.AtEnd() || in.ReadBlock(block.get(), 1, bytes) != bytes)
+            return CorruptedText;
+        for (uint32_t i = 0; i < rows; ++i, ++r)
+            Store(block.get() + size_t{i} * fileRow, r);
+    }
+    if (in.AtEnd())
+        return CorruptedText;
+    const uint32_t got = in.ReadBlock(block.get(), 1, fileRow);
+    std::memset(block.get() + got, 0, fileRow - got);
+    Store(block.get(), height - 1);
+    return nullptr;
 }
 }  // namespace
 
@@ -172,7 +271,8 @@ bool TgaCodec::Decode(ByteStream* stream)
         return Fail(BadHeaderText);
     if (tga.idLength != 0)
         in.SeekTo(tga.idLength, SEEK_CUR);
-    if (!Create(tga.width, tga.height, tga.depth, FormatTga))
+    // Every pixel byte is written below, so the picture is not cleared first.
+    if (!CreateForDecoding(tga.width, tga.height, tga.depth, FormatTga))
         return Fail(CreateFailedText);
     if (tga.colourMapType != 0) {
         uint8_t map[MaxColourMap * 3] = {};
@@ -186,24 +286,26 @@ bool TgaCodec::Decode(ByteStream* stream)
 
     const uint32_t width = tga.width;
     const uint32_t bytesPerPixel = (tga.depth + 7) / 8;
-    std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[size_t{width} * 4]);
-    if (!scratch)
-        return Fail(NoMemoryText);
     const bool topFirst = (tga.descriptor & TopFirst) != 0;
-    RunLengthRows packets(in, width, bytesPerPixel, scratch.get());
-    RowCursor cursor(*this);
-    for (uint32_t r = 0; r < tga.height; ++r) {
-        if (runLength ? packets.AtEnd() : in.AtEnd())
-            return Fail(CorruptedText);
-        uint8_t* row = cursor.Row(topFirst ? tga.height - 1 - r : r);
-        if (runLength) {
+    if (!runLength) {
+        PlainRows rows(in, *this, bytesPerPixel, topFirst);
+        if (const char* fault = rows.Read())
+            return Fail(fault);
+    } else {
+        std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[size_t{width} * 4]);
+        if (!scratch)
+            return Fail(NoMemoryText);
+        // At worst every pixel is a packet of its own.
+        const uint64_t expected = uint64_t{width} * tga.height * (bytesPerPixel + 1);
+        RunLengthRows packets(in, expected, width, bytesPerPixel, scratch.get());
+        const uint32_t outRow = width * (bytesPerPixel == 1 ? 1 : 3);
+        RowCursor cursor(*this);
+        for (uint32_t r = 0; r < tga.height; ++r) {
+            if (packets.AtEnd())
+                return Fail(CorruptedText);
+            uint8_t* row = cursor.Row(topFirst ? tga.height - 1 - r : r);
             packets.ReadRow(row);
-        } else if (bytesPerPixel == 1 || bytesPerPixel == 3) {
-            in.ReadBlock(row, 1, width * bytesPerPixel);
-        } else {
-            std::memset(scratch.get(), 0, size_t{width} * bytesPerPixel);
-            in.ReadBlock(scratch.get(), 1, width * bytesPerPixel);
-            ConvertPixels(scratch.get(), row, width, bytesPerPixel);
+            std::memset(row + outRow, 0, RowStride() - outRow);
         }
     }
     if (tga.descriptor & RightToLeft)
@@ -224,22 +326,27 @@ bool TgaCodec::Encode(ByteStream* stream)
     PutLe16(out + 14, height);
     out[16] = 24;
     bool written = stream->WriteBlock(out, HeaderSize, 1) == 1;
-    const size_t rowBytes = size_t{width} * 3;
-    std::unique_ptr<uint8_t[]> converted;
-    if (BitsPerPixel() != 24) {
-        converted.reset(new (std::nothrow) uint8_t[rowBytes]);
-        if (!converted)
-            return Fail(NoMemoryText);
-    }
+    const uint32_t rowBytes = width * 3;
     // Rows without padding go out as one block.
-    if (!converted && RowStride() == rowBytes) {
+    if (BitsPerPixel() == 24 && RowStride() == rowBytes) {
         const uint32_t total = PixelAreaSize();
         written = written && stream->WriteBlock(PixelArea(), 1, total) == total;
         return written && stream->FlushStream() ? true : Fail(WriteFailedText);
     }
-    for (uint32_t y = 0; y < height && written; ++y) {
-        const uint8_t* row = Row24(y, converted.get());
-        written = stream->WriteBlock(row, 1, static_cast<uint32_t>(rowBytes)) == rowBytes;
+    // Others are gathered without their padding, in colour, and written a block at a time.
+    const uint32_t perBlock = std::max<uint32_t>(1, BlockBytes / rowBytes);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size_t{std::min(perBlock, height)} * rowBytes]);
+    if (!block)
+        return Fail(NoMemoryText);
+    for (uint32_t y = 0; y < height && written;) {
+        const uint32_t rows = std::min(perBlock, height - y);
+        for (uint32_t i = 0; i < rows; ++i, ++y) {
+            uint8_t* at = block.get() + size_t{i} * rowBytes;
+            const uint8_t* row = Row24(y, at);
+            if (row != at)
+                std::memcpy(at, row, rowBytes);
+        }
+        written = stream->WriteBlock(block.get(), 1, rows * rowBytes) == rows * rowBytes;
     }
     if (!written || !stream->FlushStream())
         return Fail(WriteFailedText);

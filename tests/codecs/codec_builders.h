@@ -160,6 +160,32 @@ inline void WriteFile(const std::string& path, const Bytes& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A memory stream that counts the reads made of it.
+class CountingStream : public MemoryStream {
+public:
+    explicit CountingStream(Bytes& bytes) : MemoryStream(bytes.data(), static_cast<int32_t>(bytes.size())) {}
+    uint32_t ReadBlock(void* destination, uint32_t itemSize, uint32_t itemCount) override
+    {
+        ++reads;
+        return MemoryStream::ReadBlock(destination, itemSize, itemCount);
+    }
+    int reads = 0;
+};
+
+// Frees a picture of the given geometry filled with 0xEE, so the next one of that geometry most
+// likely reuses its memory: bytes a decoder leaves unwritten would then show as 0xEE.
+inline void LeaveJunkBehind(uint32_t width, uint32_t height, uint32_t bits)
+{
+    RasterImage junk;
+    if (junk.Create(width, height, bits, FormatBmp))
+        std::memset(junk.PixelArea(), 0xEE, junk.PixelAreaSize());
+}
+
+inline Bytes PixelBytes(const RasterImage& image)
+{
+    return Bytes(image.PixelArea(), image.PixelArea() + image.PixelAreaSize());
+}
+
 // A stream that accepts a fixed number of bytes, like a full disk.
 class FullStream : public MemoryStream {
 public:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "codec_builders.h"
 #include "memory_stream.h"
 #include "pcx_codec.h"
@@ -288,6 +290,174 @@ TEST(PcxFailures, PixelsBeyondAShortLineStayBlack)
     ASSERT_TRUE(Decode(image, b));
     EXPECT_EQ(image.BitsPerPixel(), 8u);
     EXPECT_EQ(Row(image, 0, 3), (Bytes{0, 0, 0}));
+}
+
+// The plain reading of scanline data: a count byte and the value it repeats, or a byte that
+// stands for itself.
+Bytes ExpandPlainly(const Bytes& data, size_t total)
+{
+    Bytes out;
+    for (size_t i = 0; i < data.size() && out.size() < total;) {
+        const uint8_t c = data[i++];
+        if ((c & 0xC0) != 0xC0)
+            out.push_back(c);
+        else if (i < data.size())
+            out.insert(out.end(), c & 0x3Fu, data[i++]);
+    }
+    out.resize(total);
+    return out;
+}
+
+// The plain packing of one plane line, a value at a time with a pending run.
+Bytes PackPlainly(const Bytes& values)
+{
+    Bytes out;
+    int v = 0;
+    int n = 0;
+    auto pack = [&](int p) {
+        if (p != v && n > 0) {
+            if (n == 1 && v < 0xC0)
+                out.push_back(static_cast<uint8_t>(v));
+            else
+                Add(out, {static_cast<uint8_t>(0xC0 + n), static_cast<uint8_t>(v)});
+            n = 0;
+        }
+        if (n == 63) {
+            Add(out, {0xFF, static_cast<uint8_t>(v)});
+            n = 0;
+        }
+        if (p == -2)
+            out.push_back(0);
+        v = p & 0xFF;
+        ++n;
+    };
+    for (uint8_t value : values)
+        pack(value);
+    pack(values.size() % 2 ? -2 : -1);
+    return out;
+}
+
+// Runs of random lengths, some past 63 and across lines, of values on both sides of the count
+// mark, between stretches of noise.
+Bytes RandomValues(uint32_t& seed, size_t n)
+{
+    Bytes values;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    while (values.size() < n) {
+        const auto v = static_cast<uint8_t>(next(4) ? 0xB0 + next(32) : next(256));
+        const uint32_t length = next(3) ? 1 : next(5) ? 1 + next(8) : 1 + next(140);
+        values.insert(values.end(), length, v);
+    }
+    values.resize(n);
+    return values;
+}
+
+TEST(PcxDecode, ScanlinesMatchThePlainReadingOnRandomData)
+{
+    uint32_t seed = 99;
+    for (uint32_t width : {1u, 7u, 8u, 9u, 17u, 32u, 333u, 1500u}) {
+        SCOPED_TRACE(width);
+        const uint32_t height = 9;
+        const uint32_t bpl = width + (width & 1);
+        // Codes of every kind, counts of zero among them, with no regard for line ends.
+        Bytes data;
+        const Bytes values = RandomValues(seed, size_t{bpl} * 3 * height);
+        for (size_t i = 0; i < values.size();) {
+            size_t n = 1;
+            while (i + n < values.size() && values[i + n] == values[i] && n < 63)
+                ++n;
+            if (n == 1 && values[i] < 0xC0 && i % 5)
+                data.push_back(values[i]);
+            else
+                Add(data, {static_cast<uint8_t>(0xC0 + n), values[i]});
+            if (i % 11 == 0)
+                Add(data, {0xC0, 0xC7});
+            i += n;
+        }
+        Bytes file = PcxHeader(8, 3, width, height, bpl);
+        Add(file, data);
+        RasterImage image;
+        ASSERT_TRUE(Decode(image, file)) << image.ErrorText();
+        const Bytes plain = ExpandPlainly(data, values.size());
+        ASSERT_EQ(plain, values);
+        for (uint32_t y = 0; y < height; ++y) {
+            const uint8_t* line = plain.data() + size_t{y} * bpl * 3;
+            Bytes expected;
+            for (uint32_t x = 0; x < width; ++x)
+                Add(expected, {line[2 * bpl + x], line[bpl + x], line[x]});
+            ASSERT_EQ(Row(image, height - 1 - y, width * 3), expected) << "line " << y;
+        }
+    }
+}
+
+TEST(PcxEncode, PlaneLinesMatchThePlainPackingOnRandomRows)
+{
+    uint32_t seed = 7;
+    for (uint32_t width : {1u, 2u, 63u, 64u, 127u, 400u}) {
+        SCOPED_TRACE(width);
+        const uint32_t height = 5;
+        RasterImage image;
+        ASSERT_NE(image.Create(width, height, 24, FormatBmp), nullptr);
+        for (uint32_t y = 0; y < height; ++y) {
+            const Bytes values = RandomValues(seed, size_t{width} * 3);
+            std::memcpy(image.PixelRow(y), values.data(), values.size());
+        }
+        Bytes expected;
+        for (uint32_t y = height; y-- > 0;) {
+            for (int channel : {2, 1, 0}) {
+                Bytes plane;
+                for (uint32_t x = 0; x < width; ++x)
+                    plane.push_back(image.PixelRow(y)[3 * x + channel]);
+                Add(expected, PackPlainly(plane));
+            }
+        }
+        const Bytes out = EncodeBytes(image, FormatPcx);
+        ASSERT_GE(out.size(), 128u);
+        EXPECT_EQ(Bytes(out.begin() + 128, out.end()), expected);
+    }
+}
+
+TEST(PcxFailures, WhatTheFileLeavesUndecodedIsClearedInReusedMemory)
+{
+    // Lines shorter than the width (the colour rows have 13 bytes of padding and pixels beyond
+    // the data), packed one-bit rows, and lines without data.
+    Bytes b = PcxHeader(8, 3, 5, 2, 1);
+    Add(b, {1, 2, 3, 4, 5, 6});
+    LeaveJunkBehind(5, 2, 24);
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    Bytes expected(32, 0);
+    expected[0] = 6, expected[1] = 5, expected[2] = 4, expected[16] = 3, expected[17] = 2, expected[18] = 1;
+    EXPECT_EQ(PixelBytes(image), expected);
+    b = PcxHeader(1, 1, 20, 2, 1);
+    Add(b, {0xA5, 0x5A});
+    LeaveJunkBehind(20, 2, 1);
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(PixelBytes(image), (Bytes{0x5A, 0, 0, 0, 0xA5, 0, 0, 0}));
+    b = PcxHeader(8, 1, 3, 2, 0);
+    Add(b, {12});
+    Add(b, Bytes(768, 1));
+    LeaveJunkBehind(3, 2, 8);
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(PixelBytes(image), Bytes(8, 0));
+}
+
+TEST(PcxDecode, TheScanlinesComeInOneRead)
+{
+    RasterImage image;
+    ASSERT_NE(image.Create(600, 100, 24, FormatBmp), nullptr);
+    uint32_t seed = 3;
+    const Bytes noise = RandomValues(seed, image.PixelAreaSize());
+    std::memcpy(image.PixelArea(), noise.data(), noise.size());
+    Bytes file = EncodeBytes(image, FormatPcx);
+    ASSERT_GT(file.size(), 50000u);  // several times what a small read buffer holds
+    CountingStream stream(file);
+    PcxCodec codec(FormatPcx);
+    ASSERT_TRUE(codec.Decode(&stream)) << codec.ErrorText();
+    EXPECT_LE(stream.reads, 3);  // the header, the rest, and the look past its end
 }
 
 TEST(PcxLineConverters, UnpackAndPlanes)

@@ -345,6 +345,29 @@ TEST_F(RasterFiles, SavedFilesLoadBackThroughFileStreams)
     }
 }
 
+// Rows read in one block still notice the end where a file stream does: only after a read has
+// run past it, so a file that stops where its last row begins decodes, that row cleared; a
+// memory stream is at its end there.
+TEST_F(RasterFiles, ATgaThatStopsWhereItsLastRowBeginsDecodesFromAFile)
+{
+    Bytes b = TgaHeader(2, 4, 3, 24);
+    Add(b, Bytes(2 * 12, 9));
+    const std::string path = Path("short.tga");
+    WriteFile(path, b);
+    RasterImage fromFile(path.c_str(), FormatTga);
+    ASSERT_TRUE(fromFile.HasImage()) << fromFile.ErrorText();
+    EXPECT_EQ(Row(fromFile, 1, 12), Bytes(12, 9));
+    EXPECT_EQ(Row(fromFile, 2, 12), Bytes(12, 0));
+    RasterImage fromMemory;
+    EXPECT_FALSE(DecodeBytes(fromMemory, b, FormatTga));
+    EXPECT_STREQ(fromMemory.ErrorText(), "corrupted TGA");
+    b.resize(b.size() - 1);
+    WriteFile(path, b);
+    RasterImage shorter(path.c_str(), FormatTga);
+    EXPECT_FALSE(shorter.HasImage());
+    EXPECT_STREQ(shorter.ErrorText(), "corrupted TGA");
+}
+
 TEST(RasterEncode, RefusesSizesTheHeadersCannotHold)
 {
     RasterImage image;

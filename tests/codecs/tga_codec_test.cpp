@@ -197,6 +197,50 @@ TEST(TgaShortFiles, EndsAreNoticedAtTheStartOfARow)
     EXPECT_STREQ(image.ErrorText(), "corrupted TGA");
 }
 
+// Decoders write every byte of a picture that is not cleared first: what the file leaves
+// undecoded, and row padding, must read as zero in reused memory too.
+TEST(TgaShortFiles, WhatTheFileLeavesUndecodedIsCleared)
+{
+    const auto decodeOverJunk = [](const Bytes& file) {
+        LeaveJunkBehind(2, 2, 24);
+        RasterImage image;
+        EXPECT_TRUE(Decode(image, file)) << image.ErrorText();
+        return image.HasImage() ? PixelBytes(image) : Bytes{};
+    };
+    // Plain rows of 6 bytes padded to 8, the last cut short; then the same stored top row first.
+    Bytes b = TgaHeader(2, 2, 2, 24);
+    Add(b, Bytes(6, 1));
+    Add(b, {2, 2});
+    EXPECT_EQ(decodeOverJunk(b), (Bytes{1, 1, 1, 1, 1, 1, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0}));
+    b[17] = 0x20;
+    EXPECT_EQ(decodeOverJunk(b), (Bytes{2, 2, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 0, 0}));
+    // A run of 3 crosses into row 1, whose packets then run out.
+    b = TgaHeader(10, 2, 2, 24);
+    Add(b, {0x82, 7, 8, 9});
+    EXPECT_EQ(decodeOverJunk(b), (Bytes{7, 8, 9, 7, 8, 9, 0, 0, 7, 8, 9, 0, 0, 0, 0, 0}));
+    // A raw packet of 3 crosses into row 1 and is cut short there.
+    b = TgaHeader(10, 2, 2, 24);
+    Add(b, {0x02, 1, 2, 3, 4, 5, 6, 7});
+    EXPECT_EQ(decodeOverJunk(b), (Bytes{1, 2, 3, 4, 5, 6, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Rows are read in large blocks, not one by one.
+TEST(TgaReads, RowsComeInAFewLargeReads)
+{
+    Bytes plain = TgaHeader(2, 4, 300, 24);
+    Add(plain, Bytes(4 * 300 * 3, 5));
+    // One-pixel packets: more bytes than a small read buffer holds.
+    Bytes packed = TgaHeader(10, 64, 100, 24);
+    for (int i = 0; i < 6400; ++i)
+        Add(packed, {0x00, static_cast<uint8_t>(i), 1, 2});
+    for (Bytes* file : {&plain, &packed}) {
+        CountingStream stream(*file);
+        TgaCodec codec(FormatTga);
+        ASSERT_TRUE(codec.Decode(&stream)) << codec.ErrorText();
+        EXPECT_LE(stream.reads, 4);
+    }
+}
+
 TEST(TgaEncode, HeaderAndRowsAsWritten)
 {
     RasterImage image;

@@ -15,9 +15,9 @@
 #include "cbrindorview.h"
 #include "cpropertieswnd.h"
 #include "cpropertieswnd_contents.h"
+#include "drawn_icon.h"
 #include "message_box.h"
 #include "replace_source.h"
-#include "view_textures.h"
 #include "wnd_status_bar.h"
 
 namespace {
@@ -42,7 +42,7 @@ CMainFrame::CMainFrame(CbrindorDoc& document, SettingsStore& store)
     applicationLook = settings.ReadInt(WorkspaceSection, "ApplicationLook", DefaultLook);
     setObjectName("CMainFrame");
     setWindowTitle(Title);
-    setWindowIcon(QIcon(QPixmap::fromImage(AppIconImage(64))));
+    setWindowIcon(drawn_icon::AppIcon());
 }
 
 CMainFrame::~CMainFrame()

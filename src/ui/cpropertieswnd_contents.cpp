@@ -107,7 +107,7 @@ void CPropertiesWndContents::BuildButtons()
         const int id = k == 0 ? BlendOneId : BlendTwoId;
         blend[k] = new blend_buttons(id, QString("Blend Button %1").arg(k + 1), this);
         blend[k]->setObjectName(QString("blend%1").arg(k + 1));
-        blend[k]->setIcon(QIcon(pane_images::BlendButton(k + 1)));
+        blend[k]->setIcon(pane_images::BlendButton(k + 1));
         blend[k]->setIconSize(QSize(48, 48));
         blend[k]->setToolTip(blendTip[k]);
         blend[k]->hovered = [this] {
@@ -120,7 +120,7 @@ void CPropertiesWndContents::BuildButtons()
         int id;
         const char* text;
         const char* name;
-        QPixmap picture;
+        QIcon picture;
         const char* tip;
     };
     const Setup setups[3] = {
@@ -138,7 +138,7 @@ void CPropertiesWndContents::BuildButtons()
         // Read out as its tip's heading ("Change Source 1"), the words its picture abbreviates.
         setup[k]->setAccessibleName(QString(setups[k].tip).section(':', 0, 0));
         dialog_exchange::SetControlId(setup[k], setups[k].id);
-        setup[k]->setIcon(QIcon(setups[k].picture));
+        setup[k]->setIcon(setups[k].picture);
         setup[k]->setIconSize(QSize(48, 48));
         setup[k]->setToolTip(setups[k].tip);
         ConnectButton(setup[k], setups[k].id);

@@ -52,10 +52,10 @@ middle_button::middle_button(int id, QWidget* parent) : QPushButton(parent)
                   "QPushButton:pressed { background: #e0e8ff; }");
 }
 
-void middle_button::SetImage(int id, const QPixmap& picture)
+void middle_button::SetImage(int id, const QIcon& picture)
 {
     imageId = id;
-    setIcon(QIcon(picture));
+    setIcon(picture);
 }
 
 void middle_button::mouseMoveEvent(QMouseEvent* event)
@@ -155,9 +155,9 @@ CClassToolBar::CClassToolBar(int id, QWidget* parent) : QToolBar(parent)
     layout()->setSpacing(0);
 }
 
-QAction* CClassToolBar::AddCommand(int id, const QPixmap& picture, const QString& tip)
+QAction* CClassToolBar::AddCommand(int id, const QIcon& picture, const QString& tip)
 {
-    QAction* action = addAction(QIcon(picture), tip);
+    QAction* action = addAction(picture, tip);
     action->setData(id);
     action->setToolTip(tip);
     action->setStatusTip(tip);

@@ -27,7 +27,7 @@ public:
     // A press closes any tip and disarms the centering tip before the click is handled.
     std::function<void()> pressed;
     int ImageId() const { return imageId; }
-    void SetImage(int id, const QPixmap& picture);
+    void SetImage(int id, const QIcon& picture);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -86,7 +86,7 @@ class CClassToolBar : public QToolBar {
     Q_OBJECT
 public:
     CClassToolBar(int id, QWidget* parent);
-    QAction* AddCommand(int id, const QPixmap& picture, const QString& tip);
+    QAction* AddCommand(int id, const QIcon& picture, const QString& tip);
     QAction* Action(int id) const;
 };
 

@@ -10,7 +10,8 @@ namespace {
 const QColor LineOneColour(255, 192, 192);
 const QColor LineTwoColour(153, 255, 102);
 const QColor HatchColour(112, 128, 79);
-const QColor WarningColour(255, 0, 0);
+// Red, a little deeper than pure red so the warning reads at 4.5:1 on white.
+const QColor WarningColour(230, 0, 0);
 constexpr char WarningText[] = "Beware any changes will remove blending";
 constexpr int WarningY = 15;
 constexpr int ToolButtonSide = 20;

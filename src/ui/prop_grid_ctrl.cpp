@@ -24,10 +24,6 @@ QTreeWidgetItem* MakeGroup(const QString& text)
     bold.setBold(true);
     item->setFont(LabelColumn, bold);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    // Headings sit on a shaded band, as in a developer tool's property grid.
-    const QBrush band(QApplication::palette().color(QPalette::Window).darker(104));
-    item->setBackground(LabelColumn, band);
-    item->setBackground(ValueColumn, band);
     return item;
 }
 
@@ -147,6 +143,20 @@ void prop_grid_ctrl::Build()
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         if (!dynamic_cast<grid_property*>(*it))
             (*it)->setFirstColumnSpanned(true);
+    ShadeHeadings();
+}
+
+// Headings sit on a shaded band of the look's window colour, as in a developer tool's property
+// grid; a new look shades them again.
+void prop_grid_ctrl::ShadeHeadings()
+{
+    const QBrush band(palette().color(QPalette::Window).darker(104));
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if (dynamic_cast<grid_property*>(*it))
+            continue;
+        (*it)->setBackground(LabelColumn, band);
+        (*it)->setBackground(ValueColumn, band);
+    }
 }
 
 // The menu font's height, weight and slant on the regular font.
@@ -210,6 +220,8 @@ bool prop_grid_ctrl::event(QEvent* event)
         PlaceColumns();
     if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange)
         ApplyFont();
+    if (event->type() == QEvent::PaletteChange)
+        ShadeHeadings();
     return QWidget::event(event);
 }
 

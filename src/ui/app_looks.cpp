@@ -21,6 +21,14 @@ bool systemDark = false;
 QColor appliedWindow;
 bool applying = false;
 
+// Every role counts as the look's own: a palette made from colours leaves some roles (the
+// highlight among them) to be filled from the platform's otherwise.
+QPalette Whole(QPalette p)
+{
+    p.setResolveMask(~QPalette::ResolveMask(0));
+    return p;
+}
+
 QPalette PaletteOf(const Scheme& s)
 {
     // Bevel shades (light, mid, dark, shadow) come from the look's own button colour.
@@ -41,7 +49,7 @@ QPalette PaletteOf(const Scheme& s)
                                                                         : QColor(150, 150, 150));
     p.setColor(QPalette::Disabled, QPalette::WindowText, p.color(QPalette::Disabled, QPalette::Text));
     p.setColor(QPalette::Disabled, QPalette::ButtonText, p.color(QPalette::Disabled, QPalette::Text));
-    return p;
+    return Whole(p);
 }
 
 QString SheetOf(const Scheme& s)
@@ -117,7 +125,7 @@ AppLook LookFor(int id, bool dark)
     look.id = IsLookId(id) ? id : FallbackLook;
     if (look.id == cmd::Look2000) {
         look.styleName = "Windows";
-        look.palette = QPalette(QColor(212, 208, 200));
+        look.palette = Whole(QPalette(QColor(212, 208, 200)));
         return look;
     }
     const Scheme s = SchemeFor(look.id, dark);

@@ -22,17 +22,21 @@ class drawn_icon_engine : public QIconEngine {
 public:
     drawn_icon_engine(QSize d, Painter p) : design(d), paintPicture(std::move(p)) {}
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {
         const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+        painter->drawPixmap(rect, Render(rect.size(), mode, scale));
     }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return scaledPixmap(size, mode, state, 1.0);
-    }
+    // QIcon asks for the device pixels it needs (the size times the screen's ratio) and sets the
+    // ratio on the result itself.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override { return Render(size, mode, 1.0); }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QString key() const override { return "drawn_icon"; }
+    QIconEngine* clone() const override { return new drawn_icon_engine(design, paintPicture); }
+
+private:
     // Drawn for the device pixels it will cover: nothing is scaled after drawing.
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
+    QPixmap Render(const QSize& size, QIcon::Mode mode, qreal scale) const
     {
         const QSize pixels = (QSizeF(size) * scale).toSize();
         if (pixels.isEmpty() || design.isEmpty())
@@ -56,11 +60,7 @@ public:
         }
         return pixmap;
     }
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QString key() const override { return "drawn_icon"; }
-    QIconEngine* clone() const override { return new drawn_icon_engine(design, paintPicture); }
 
-private:
     QSize design;
     Painter paintPicture;
 };

@@ -110,6 +110,7 @@ private slots:
         QVERIFY(app);
         CMainFrame* f = app->Frame();
         QCOMPARE(f->windowTitle(), QString("Brindor"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("io.github.brindor.Brindor"));
         QCOMPARE(app->Document().SourceCount(), 0);
         // A new user's look follows the desktop.
         QCOMPARE(f->ApplicationLook(), 219);

@@ -78,6 +78,8 @@ file_names::file_names(int id, int l, const QString& t, QWidget* parent) : QWidg
     dialog_exchange::SetControlId(this, id);
     setWindowTitle(line == 1 ? "source_file 1" : "source_file 2");
     setFont(SmallFont());
+    setAccessibleName(text);
+    setAccessibleDescription(QString("Source %1 file").arg(line));
 }
 
 QString file_names::Shorten(const QString& t)
@@ -93,6 +95,7 @@ void file_names::SetText(int l, const QString& t)
 {
     line = l;
     text = Shorten(t);
+    setAccessibleName(text);
     update();
 }
 
@@ -113,6 +116,13 @@ stats::stats(std::function<QString()> s, std::function<bool()> b, QWidget* paren
     setWindowTitle("Status");
     setFont(SmallFont());
     setMouseTracking(true);
+}
+
+void stats::Refresh()
+{
+    const QString size = sizeText();
+    setAccessibleName(!size.isEmpty() && blending() ? size + "\n" + WarningText : size);
+    update();
 }
 
 void stats::paintEvent(QPaintEvent*)
@@ -163,9 +173,12 @@ QAction* CClassToolBar::AddCommand(int id, const QIcon& picture, const QString& 
     action->setToolTip(tip);
     action->setStatusTip(tip);
     action->setObjectName(QString("cmd%1").arg(id));
-    // Eight buttons share the 215 pixels of the second toolbar.
-    if (QWidget* button = widgetForAction(action))
+    // Eight buttons share the 215 pixels of the second toolbar. Each is a Tab stop, so the
+    // keyboard reaches every command; its tip is its accessible name.
+    if (QWidget* button = widgetForAction(action)) {
         button->setFixedSize(ToolButtonSide + 6, ToolButtonSide + 6);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
     return action;
 }
 

@@ -71,6 +71,8 @@ public:
     // "Target image pixels width/height =" and the size, or empty with fewer than two sources.
     QString SizeText() const { return sizeText(); }
     bool Warns() const { return blending(); }
+    // Repaints the line; screen readers read what it shows as its name.
+    void Refresh();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -53,6 +53,7 @@ prop_grid_ctrl::prop_grid_ctrl(Engine& e, std::function<void(int)> send, QWidget
     setObjectName("prop_grid_ctrl");
     tree = new QTreeWidget(this);
     tree->setObjectName("propertyTree");
+    tree->setAccessibleName("Merge settings");
     tree->setColumnCount(2);
     tree->setHeaderHidden(true);
     tree->setUniformRowHeights(true);
@@ -229,6 +230,14 @@ bool prop_grid_ctrl::eventFilter(QObject* object, QEvent* event)
 {
     if (object == tree && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Enter opens the current row's value for editing, as F2 and a double click do.
+        auto* row = dynamic_cast<grid_property*>(tree->currentItem());
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && row && !row->isDisabled()) {
+            tree->setCurrentItem(row, ValueColumn);
+            tree->editItem(row, ValueColumn);
+            return true;
+        }
         if (!key->text().isEmpty())
             if (const int id = CommandForCharacter(key->text().at(0)))
                 sendCommand(id);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real desktop program under Xvfb, loads two generated pictures and saves a
 # screenshot of the whole screen.
-# Usage: [SCALE=2] [LOOK=210..218] tools/screenshot.sh [output.png] [brindor binary]
+# Usage: [SCALE=2] [LOOK=210..219] [SCHEME=light|dark] tools/screenshot.sh [output.png] [brindor binary]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$here/build/screenshot.png}"

@@ -93,10 +93,8 @@ private slots:
     {
         ui_test::UsePrivateSettings(settingsDir);
         messages.Install();
-        app = std::make_unique<CbrindorApp>();
-        QVERIFY(app->InitInstance({"brindor"}));
-        app->Document().SetFileDialogs(&dialogs);
-        Frame()->resize(1280, 900);
+        app = ui_test::StartProgram(dialogs, QSize(1280, 900));
+        QVERIFY(app);
         QApplication::setActiveWindow(Frame());
         QVERIFY(QTest::qWaitForWindowActive(Frame()));
     }
@@ -106,10 +104,8 @@ private slots:
     {
         // First the empty window with its start buttons, then both sources with the whole pane.
         for (int sources = 0; sources <= 2; sources += 2) {
-            for (int k = 0; k < sources; ++k) {
-                dialogs.path = ui_test::WritePicture(files, QString("p%1.png").arg(k), 160, 120).toStdString();
-                QVERIFY(Frame()->RunCommand(57601));
-            }
+            if (sources == 2)
+                QVERIFY(ui_test::OpenPictures(*app, dialogs, files, {"one.png", "two.png"}, 160, 120));
             QApplication::processEvents();
             QStringList problems, statusTexts;
             Walk(QAccessible::queryAccessibleInterface(Frame()), problems, statusTexts);

@@ -200,15 +200,9 @@ private slots:
     {
         ui_test::UsePrivateSettings(settingsDir);
         messages.Install();
-        app = std::make_unique<CbrindorApp>();
-        QVERIFY(app->InitInstance({"brindor"}));
-        app->Document().SetFileDialogs(&dialogs);
-        Frame()->resize(1280, 900);
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        for (const char* name : {"one.png", "two.png"}) {
-            dialogs.path = ui_test::WritePicture(files, name, 160, 120).toStdString();
-            QVERIFY(Frame()->RunCommand(57601));
-        }
+        app = ui_test::StartProgram(dialogs, QSize(1280, 900));
+        QVERIFY(app);
+        QVERIFY(ui_test::OpenPictures(*app, dialogs, files, {"one.png", "two.png"}, 160, 120));
     }
     void cleanupTestCase() { app.reset(); }
 

@@ -29,17 +29,10 @@ private slots:
 
     void targetIsShownPixelForPixel()
     {
-        CbrindorApp app;
-        QVERIFY(app.InitInstance({"brindor"}));
-        app.Document().SetFileDialogs(&dialogs);
-        CMainFrame* f = app.Frame();
-        f->resize(1400, 1000);
-        QVERIFY(QTest::qWaitForWindowExposed(f));
-        for (const char* name : {"one.png", "two.png"}) {
-            dialogs.path = ui_test::WritePicture(files, name, 300, 200).toStdString();
-            QVERIFY(f->RunCommand(57601));
-        }
-        CbrindorView* view = f->View();
+        const auto app = ui_test::StartProgram(dialogs, QSize(1400, 1000));
+        QVERIFY(app);
+        QVERIFY(ui_test::OpenPictures(*app, dialogs, files, {"one.png", "two.png"}, 300, 200));
+        CbrindorView* view = app->Frame()->View();
         QCOMPARE(view->devicePixelRatioF(), 2.0);
         const Engine& engine = view->GetEngine();
         const TargetImage& target = engine.target;

@@ -20,6 +20,8 @@ struct Scheme {
 bool systemDark = false;
 QColor appliedWindow;
 bool applying = false;
+QPalette platformPalette;
+bool platformKnown = false;
 
 // Every role counts as the look's own: a palette made from colours leaves some roles (the
 // highlight among them) to be filled from the platform's otherwise.
@@ -138,19 +140,27 @@ AppLook LookFor(int id, bool dark)
 
 bool IsDarkPalette(const QPalette& palette) { return palette.color(QPalette::Window).lightness() < 128; }
 
-QPalette PlatformPalette()
+QPalette PlatformPalette(bool readAgain)
 {
     if (!qobject_cast<QApplication*>(QApplication::instance()))
         return {};
-    // A palette that sets no role is resolved entirely from the platform's.
-    const bool was = applying;
-    applying = true;
+    if (platformKnown && !readAgain)
+        return platformPalette;
     const QPalette own = QApplication::palette();
-    QApplication::setPalette(QPalette());
-    const QPalette platform = QApplication::palette();
-    QApplication::setPalette(own);
-    applying = was;
-    return platform;
+    if (own.resolveMask() == 0) {
+        platformPalette = own;
+    } else {
+        // A palette that sets no role is resolved entirely from the platform's. Each change
+        // repolishes every widget, so this is done only when the platform's may have changed.
+        const bool was = applying;
+        applying = true;
+        QApplication::setPalette(QPalette());
+        platformPalette = QApplication::palette();
+        QApplication::setPalette(own);
+        applying = was;
+    }
+    platformKnown = true;
+    return platformPalette;
 }
 
 bool SystemLookDark() { return systemDark; }
@@ -168,7 +178,7 @@ bool FollowDesktopScheme(bool themeChanged)
         return false;
     QPalette desktop;
     if (themeChanged) {
-        desktop = PlatformPalette();
+        desktop = PlatformPalette(true);
     } else {
         desktop = QApplication::palette();
         if (desktop.color(QPalette::Window) == appliedWindow)

@@ -19,8 +19,9 @@ void ApplyLook(int id);
 
 // Whether a palette is a dark scheme: its window colour is darker than middle grey.
 bool IsDarkPalette(const QPalette& palette);
-// The palette the platform gives the application when it sets none of its own.
-QPalette PlatformPalette();
+// The palette the platform gives the application when it sets none of its own: read once, before
+// the first look is applied, and again when `readAgain` (after a theme change).
+QPalette PlatformPalette(bool readAgain = false);
 // Whether the System look shows its dark scheme now.
 bool SystemLookDark();
 // Follows a change of the desktop's colours while the System look is applied: after a theme

@@ -35,8 +35,28 @@ public:
     QIconEngine* clone() const override { return new drawn_icon_engine(design, paintPicture); }
 
 private:
+    // A drawing is kept for its size, ratio, mode and the look's colours that line art takes.
+    QPixmap Render(const QSize& size, QIcon::Mode mode, qreal scale)
+    {
+        const QPalette& palette = QGuiApplication::palette();
+        const QString key = QString("%1x%2@%3/%4/%5/%6")
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(scale)
+                                .arg(int(mode))
+                                .arg(palette.color(QPalette::WindowText).rgba())
+                                .arg(palette.color(QPalette::ButtonText).rgba());
+        auto it = drawn.find(key);
+        if (it == drawn.end()) {
+            if (drawn.size() > MaxKept)
+                drawn.clear();
+            it = drawn.insert(key, Draw(size, mode, scale));
+        }
+        return *it;
+    }
+
     // Drawn for the device pixels it will cover: nothing is scaled after drawing.
-    QPixmap Render(const QSize& size, QIcon::Mode mode, qreal scale) const
+    QPixmap Draw(const QSize& size, QIcon::Mode mode, qreal scale) const
     {
         const QSize pixels = (QSizeF(size) * scale).toSize();
         if (pixels.isEmpty() || design.isEmpty())
@@ -61,8 +81,10 @@ private:
         return pixmap;
     }
 
+    static constexpr int MaxKept = 16;
     QSize design;
     Painter paintPicture;
+    QHash<QString, QPixmap> drawn;
 };
 
 // The SVG text of a resource picture, read once.

@@ -158,6 +158,7 @@ public:
 private:
     static constexpr int PollMs = 5;
     static constexpr int StuckPolls = 200;
+    static constexpr int FocusPolls = 40;
 
     void Poll()
     {
@@ -172,6 +173,14 @@ private:
             titles.push_back(modal->windowTitle());
             if (inspect)
                 inspect(modal);
+            keyDue = true;
+        }
+        // The key goes to the control that has the focus, once the dialog has given it one.
+        if (keyDue) {
+            if (!modal->focusWidget() && ++waited < FocusPolls)
+                return;
+            keyDue = false;
+            waited = 0;
             const Press p = presses.empty() ? Press{} : presses.front();
             if (!presses.empty())
                 presses.pop_front();
@@ -189,6 +198,7 @@ private:
     QTimer poll;
     QPointer<QWidget> current;
     int waited = 0;
+    bool keyDue = false;
 };
 
 }  // namespace ui_test

@@ -6,6 +6,7 @@ packages=(cmake ninja-build g++ pkg-config git
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
+  qt6-svg-dev libqt6svg6 desktop-file-utils appstream
   xvfb xdotool imagemagick python3)
 missing=()
 for p in "${packages[@]}"; do

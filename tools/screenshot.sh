@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real desktop program under Xvfb, loads two generated pictures and saves a
 # screenshot of the whole screen.
-# Usage: [SCALE=2] [LOOK=210..218] tools/screenshot.sh [output.png] [brindor binary]
+# Usage: [SCALE=2] [LOOK=210..219] [SCHEME=light|dark] tools/screenshot.sh [output.png] [brindor binary]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$here/build/screenshot.png}"
@@ -13,7 +13,7 @@ xvfb_session_start 90
 convert -size 900x640 gradient:'#ff9a3c-#3a1c71' -fill '#ffe46b' -draw 'circle 450,380 450,260' \
   -fill '#2a2a40' -draw 'rectangle 0,520 900,640' "$work/sunset.png"
 convert -size 800x600 pattern:checkerboard -scale 800% -crop 800x600+0+0 +repage \
-  -fill '#2f6fd0' -colorize 35% -gravity center -pointsize 90 -fill white \
+  -fill '#2f6fd0' -colorize 35% -gravity center -font DejaVu-Sans -pointsize 90 -fill white \
   -annotate 0 'brindor' "$work/checker.jpg"
 
 xvfb_session_open "$work/sunset.png" "$work/checker.jpg"

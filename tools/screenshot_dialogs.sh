@@ -2,7 +2,7 @@
 # Starts the real desktop program under Xvfb with two generated pictures, then saves a screenshot
 # of the properties pane and of each dialog: rotate, target size, change source, blend options,
 # replace source, text entry, batch merging.
-# Usage: [SCALE=2] [LOOK=210..218] tools/screenshot_dialogs.sh [output folder] [brindor binary]
+# Usage: [SCALE=2] [LOOK=210..219] [SCHEME=light|dark] tools/screenshot_dialogs.sh [output folder] [brindor binary]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$here/build/screenshots}"

@@ -2,7 +2,8 @@
 # The caller sets `bin` (the program) and `set -euo pipefail`; this file sets `work` (a scratch
 # folder removed on exit), DISPLAY and XDG_CONFIG_HOME (so settings last one run only).
 # SCALE=2 runs the program at 200 % (QT_SCALE_FACTOR) on a screen twice as large; the scripts
-# give positions at 100 % and `at` scales them. LOOK=210..218 picks the application look.
+# give positions at 100 % and `at` scales them. LOOK=210..219 picks the application look (a fresh
+# settings store gives 219, System). SCHEME=dark makes the desktop report a dark colour scheme.
 SCALE="${SCALE:-1}"
 
 # Screen position of a 100 % position: at X Y.
@@ -21,10 +22,20 @@ xvfb_session_start() {
   xvfb_pid=$!
   export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" QT_SCALE_FACTOR="$SCALE"
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-  # LOOK=210..218 picks the application look.
   if [ -n "${LOOK:-}" ]; then
     mkdir -p "$XDG_CONFIG_HOME/Halvard Pixmoor"
     printf '[Workspace]\nApplicationLook=%s\n' "$LOOK" > "$XDG_CONFIG_HOME/Halvard Pixmoor/brindor.conf"
+  fi
+  # A dark desktop as Qt's KDE platform theme reads it from the colour scheme in kdeglobals.
+  if [ "${SCHEME:-light}" = dark ]; then
+    mkdir -p "$XDG_CONFIG_HOME"
+    printf '%s\n' '[Colors:Button]' 'BackgroundNormal=49,54,59' 'ForegroundNormal=239,240,241' \
+      '[Colors:Selection]' 'BackgroundNormal=61,174,233' 'ForegroundNormal=252,252,252' \
+      '[Colors:Tooltip]' 'BackgroundNormal=49,54,59' 'ForegroundNormal=239,240,241' \
+      '[Colors:View]' 'BackgroundNormal=35,38,41' 'ForegroundNormal=239,240,241' \
+      '[Colors:Window]' 'BackgroundNormal=42,46,50' 'ForegroundNormal=239,240,241' \
+      > "$XDG_CONFIG_HOME/kdeglobals"
+    export QT_QPA_PLATFORMTHEME=kde KDE_SESSION_VERSION=5
   fi
 }
 

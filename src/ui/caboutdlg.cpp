@@ -8,7 +8,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "view_textures.h"
+#include "drawn_icon.h"
 
 QUrl CAboutDlg::HomePage() { return QUrl("https://halvard-pixmoor.example/brindor/"); }
 QString CAboutDlg::ContactAddress() { return "brindor@halvard-pixmoor.example"; }
@@ -18,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setObjectName("CAboutDlg");
     setWindowTitle("About brindor");
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap::fromImage(AppIconImage(40)));
+    icon->setPixmap(drawn_icon::AppIcon().pixmap(QSize(40, 40), devicePixelRatioF()));
     auto* version = new QLabel("brindor, Version 2.3", this);
     QFont bold = version->font();
     bold.setBold(true);

@@ -28,6 +28,8 @@ void CbrindorApp::SetUpSettingsStore()
 bool CbrindorApp::InitInstance(const QStringList& arguments)
 {
     SetUpSettingsStore();
+    // Desktops match the window to its launcher entry and icon by this name.
+    QGuiApplication::setDesktopFileName(ApplicationId);
 
     doc = std::make_unique<CbrindorDoc>();
     doc->SetPrompts(&prompts);

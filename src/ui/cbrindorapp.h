@@ -38,6 +38,9 @@ public:
     // Organisation and application name of the settings store (QSettings).
     static void SetUpSettingsStore();
 
+    // The reverse-DNS name of the desktop entry, the icon and the metainfo.
+    static constexpr char ApplicationId[] = "io.github.brindor.Brindor";
+
 private:
     void WatchIdle();
     void RunIdle();

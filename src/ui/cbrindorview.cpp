@@ -1,5 +1,7 @@
 #include "cbrindorview.h"
 
+#include <cmath>
+
 #include <QKeyEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -49,8 +51,11 @@ CbrindorView::~CbrindorView()
 }
 
 bool CbrindorView::TwoSources() const { return doc.SourceCount() == 2; }
-int CbrindorView::ClientWidth() const { return viewport()->width(); }
-int CbrindorView::ClientHeight() const { return viewport()->height(); }
+// The canvas, the scroll bars and the pointer count device pixels, so the target is shown one
+// picture pixel to one screen pixel at any scale of the desktop.
+qreal CbrindorView::DeviceRatio() const { return viewport()->devicePixelRatioF(); }
+int CbrindorView::ClientWidth() const { return int(std::lround(viewport()->width() * DeviceRatio())); }
+int CbrindorView::ClientHeight() const { return int(std::lround(viewport()->height() * DeviceRatio())); }
 
 void CbrindorView::RecomputeAll()
 {

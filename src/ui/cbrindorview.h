@@ -124,8 +124,10 @@ private:
     void ScrollToPosition(int x, int y);
     void UpdateScrollBars();
     void OnScrollBar(Qt::Orientation orientation, int position);
-    view_geometry::Point Logical(const QPoint& client) const;
+    // A pointer position in the viewport as a canvas point, and back, both in device pixels.
+    view_geometry::Point Logical(const QPointF& client) const;
     QPoint Client(view_geometry::Point logical) const;
+    qreal DeviceRatio() const;
     int ClientWidth() const;
     int ClientHeight() const;
     bool TwoSources() const;

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -20,9 +22,11 @@ constexpr char MoveInTargetModeText[] =
 
 }  // namespace
 
-view_geometry::Point CbrindorView::Logical(const QPoint& client) const
+view_geometry::Point CbrindorView::Logical(const QPointF& client) const
 {
-    return {client.x() + horizontalScrollBar()->value(), client.y() + verticalScrollBar()->value()};
+    const qreal r = DeviceRatio();
+    return {int(std::floor(client.x() * r)) + horizontalScrollBar()->value(),
+            int(std::floor(client.y() * r)) + verticalScrollBar()->value()};
 }
 
 QPoint CbrindorView::Client(view_geometry::Point logical) const
@@ -32,7 +36,7 @@ QPoint CbrindorView::Client(view_geometry::Point logical) const
 
 void CbrindorView::mousePressEvent(QMouseEvent* event)
 {
-    const view_geometry::Point p = Logical(event->position().toPoint());
+    const view_geometry::Point p = Logical(event->position());
     pointer = p;
     if (event->button() == Qt::LeftButton) {
         zoneDrag = true;
@@ -52,7 +56,7 @@ void CbrindorView::mouseMoveEvent(QMouseEvent* event)
 {
     CloseTip();
     centeringTipArmed = true;
-    pointer = Logical(event->position().toPoint());
+    pointer = Logical(event->position());
     const bool onlyRight = event->buttons() == Qt::RightButton;
     if (zoneDrag && TwoSources() && !onlyRight)
         viewport()->update();
@@ -62,7 +66,7 @@ void CbrindorView::mouseMoveEvent(QMouseEvent* event)
 
 void CbrindorView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const view_geometry::Point p = Logical(event->position().toPoint());
+    const view_geometry::Point p = Logical(event->position());
     pointer = p;
     if (event->button() == Qt::LeftButton && zoneDrag) {
         zoneDrag = false;

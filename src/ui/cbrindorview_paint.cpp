@@ -47,6 +47,8 @@ void CbrindorView::paintEvent(QPaintEvent*)
         PaintEmptyState(p);
         return;
     }
+    // Drawn in device pixels: the target's pixels land on the screen's one to one, unscaled.
+    p.scale(1 / DeviceRatio(), 1 / DeviceRatio());
     PaintMargin(p);
     if (displayedSource == 1 || displayedSource == 2)
         PaintSourceAlone(p, displayedSource);

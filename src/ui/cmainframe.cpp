@@ -15,9 +15,9 @@
 #include "cbrindorview.h"
 #include "cpropertieswnd.h"
 #include "cpropertieswnd_contents.h"
+#include "drawn_icon.h"
 #include "message_box.h"
 #include "replace_source.h"
-#include "view_textures.h"
 #include "wnd_status_bar.h"
 
 namespace {
@@ -42,7 +42,7 @@ CMainFrame::CMainFrame(CbrindorDoc& document, SettingsStore& store)
     applicationLook = settings.ReadInt(WorkspaceSection, "ApplicationLook", DefaultLook);
     setObjectName("CMainFrame");
     setWindowTitle(Title);
-    setWindowIcon(QIcon(QPixmap::fromImage(AppIconImage(64))));
+    setWindowIcon(drawn_icon::AppIcon());
 }
 
 CMainFrame::~CMainFrame()
@@ -202,7 +202,7 @@ void CMainFrame::UpdateCommandUI()
 void CMainFrame::OnApplicationLook(int id)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    applicationLook = IsLookId(id) ? id : DefaultLook;
+    applicationLook = IsLookId(id) ? id : FallbackLook;
     ApplyLook(applicationLook);
     // Smart docking: animated docking with tabbed and nested drop places.
     const QMainWindow::DockOptions plain = QMainWindow::AllowTabbedDocks;
@@ -219,6 +219,11 @@ void CMainFrame::OnApplicationLook(int id)
 
 bool CMainFrame::event(QEvent* e)
 {
+    // The desktop changed its theme or colours: the System look follows.
+    const QEvent::Type t = e->type();
+    if (applicationLook == cmd::LookSystem &&
+        (t == QEvent::ThemeChange || t == QEvent::ApplicationPaletteChange || t == QEvent::PaletteChange))
+        FollowDesktopScheme(t == QEvent::ThemeChange);
     if (e->type() == QEvent::StatusTip) {
         if (statusBarWnd)
             statusBarWnd->SetMessageText(static_cast<QStatusTipEvent*>(e)->tip());

@@ -63,6 +63,7 @@ const std::vector<CommandInfo> Commands = {
      "\nShove source 2 to the bottom right of the target image.", {}, R::TwoSources, Edits},
     {cmd::Middle2, "middle", "\nShove source 2 to the middle of the target image.", {},
      R::TwoSources, Edits},
+    {cmd::LookSystem, "&System", "Follow the desktop's light or dark colour scheme\nSystem", {}},
     {cmd::Look2000, "Windows &2000", "", {}},
     {cmd::LookOfficeXP, "Office &XP", "", {}},
     {cmd::LookWindowsXP, "&Windows XP", "", {}},
@@ -141,7 +142,7 @@ const std::vector<MenuEntry>& MainMenu()
                                          Item(cmd::Shove2BottomLeft), Item(cmd::Shove2BottomRight),
                                          Item(cmd::Middle2)})})}),
         Popup("&View", {Popup("&Application Look",
-                              {Item(cmd::Look2000), Item(cmd::LookOfficeXP),
+                              {Item(cmd::LookSystem), Separator(), Item(cmd::Look2000), Item(cmd::LookOfficeXP),
                                Item(cmd::LookWindowsXP), Item(cmd::LookOffice2003),
                                Item(cmd::LookVS2005),
                                Popup("Office 200&7", {Item(cmd::LookBlue), Item(cmd::LookBlack),
@@ -152,4 +153,4 @@ const std::vector<MenuEntry>& MainMenu()
     return menu;
 }
 
-bool IsLookId(int id) { return id >= cmd::Look2000 && id <= cmd::LookAqua; }
+bool IsLookId(int id) { return id >= cmd::Look2000 && id <= cmd::LookSystem; }

@@ -6,7 +6,8 @@
 // Command ids of the main menu, the accelerators and the view.
 namespace cmd {
 constexpr int Look2000 = 210, LookOfficeXP = 211, LookWindowsXP = 212, LookOffice2003 = 213,
-              LookVS2005 = 214, LookBlue = 215, LookBlack = 216, LookSilver = 217, LookAqua = 218;
+              LookVS2005 = 214, LookBlue = 215, LookBlack = 216, LookSilver = 217, LookAqua = 218,
+              LookSystem = 219;
 constexpr int LoadImageButton = 133, LoadTextButton = 134;
 constexpr int BlendButton1 = 328, BlendButton2 = 330;
 constexpr int OpenText = 32791, RotateCmd = 32800, BatchMerge = 32801, OpenBlank = 32803;
@@ -72,6 +73,8 @@ struct MenuEntry {
 };
 const std::vector<MenuEntry>& MainMenu();
 
-// The application looks, 210..218, with their menu texts; 215 is the default.
-constexpr int DefaultLook = cmd::LookBlue;
+// The application looks, 210..219, with their menu texts. A new user gets the System look, which
+// follows the desktop's light or dark scheme; a stored id outside the range gets Blue Style.
+constexpr int DefaultLook = cmd::LookSystem;
+constexpr int FallbackLook = cmd::LookBlue;
 bool IsLookId(int id);

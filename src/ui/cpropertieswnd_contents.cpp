@@ -1,6 +1,7 @@
 #include "cpropertieswnd_contents.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QComboBox>
 #include <QResizeEvent>
@@ -71,7 +72,8 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
     : PaneContents(parent), context(c)
 {
     setObjectName("CPropertiesWndContents");
-    setFocusPolicy(Qt::StrongFocus);
+    // A click on the pane's background hands the keyboard to the grid; Tab goes to the controls.
+    setFocusPolicy(Qt::ClickFocus);
 
     selector = new scroll_combo(this);
     selector->setAccessibleName("Scroll mode");
@@ -84,6 +86,7 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
     }, this);
     BuildButtons();
     BuildToolBars();
+    OrderTabStops();
     runChangeSource = [this](SourceIndex s) { RunChangeSourceDialog(s); };
     runBlendOptions = [this] { RunBlendOptionsDialog(); };
 
@@ -107,7 +110,7 @@ void CPropertiesWndContents::BuildButtons()
         const int id = k == 0 ? BlendOneId : BlendTwoId;
         blend[k] = new blend_buttons(id, QString("Blend Button %1").arg(k + 1), this);
         blend[k]->setObjectName(QString("blend%1").arg(k + 1));
-        blend[k]->setIcon(QIcon(pane_images::BlendButton(k + 1)));
+        blend[k]->setIcon(pane_images::BlendButton(k + 1));
         blend[k]->setIconSize(QSize(48, 48));
         blend[k]->setToolTip(blendTip[k]);
         blend[k]->hovered = [this] {
@@ -120,7 +123,7 @@ void CPropertiesWndContents::BuildButtons()
         int id;
         const char* text;
         const char* name;
-        QPixmap picture;
+        QIcon picture;
         const char* tip;
     };
     const Setup setups[3] = {
@@ -138,7 +141,7 @@ void CPropertiesWndContents::BuildButtons()
         // Read out as its tip's heading ("Change Source 1"), the words its picture abbreviates.
         setup[k]->setAccessibleName(QString(setups[k].tip).section(':', 0, 0));
         dialog_exchange::SetControlId(setup[k], setups[k].id);
-        setup[k]->setIcon(QIcon(setups[k].picture));
+        setup[k]->setIcon(setups[k].picture);
         setup[k]->setIconSize(QSize(48, 48));
         setup[k]->setToolTip(setups[k].tip);
         ConnectButton(setup[k], setups[k].id);
@@ -178,11 +181,14 @@ void CPropertiesWndContents::BuildToolBars()
     for (const ToolEntry& e : ToolBarTwo)
         toolBarTwo->AddCommand(e.id, pane_images::Tool(e.id), e.tip);
     for (CClassToolBar* bar : {toolBarOne, toolBarTwo})
-        connect(bar, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        connect(bar, &QToolBar::actionTriggered, this, [this, bar](QAction* a) {
             const int id = a->data().toInt();
             if (IsCommandEnabled(id))
                 RunCommand(id);
-            FocusView();
+            // As with the pane's buttons: the keyboard stays where Tab brought it.
+            const QWidget* button = bar->widgetForAction(a);
+            if (!button || !button->hasFocus())
+                FocusView();
         });
     for (SourceIndex s = 1; s <= 2; ++s) {
         const int id = s == 1 ? CentreOneId : CentreTwoId;
@@ -203,6 +209,19 @@ void CPropertiesWndContents::BuildToolBars()
         };
         ConnectButton(b, id);
     }
+}
+
+// Tab walks the pane from top to bottom, left to right, ending in the grid.
+void CPropertiesWndContents::OrderTabStops()
+{
+    std::vector<QWidget*> stops{selector, blend[0], blend[1], setup[0], setup[1], setup[2]};
+    for (CClassToolBar* bar : {toolBarOne, toolBarTwo})
+        for (QAction* a : bar->actions())
+            if (QWidget* button = bar->widgetForAction(a))
+                stops.push_back(button);
+    stops.insert(stops.end(), {centre[0], centre[1], grid->Tree()});
+    for (size_t k = 1; k < stops.size(); ++k)
+        setTabOrder(stops[k - 1], stops[k]);
 }
 
 // A button clicked with the mouse leaves the keyboard with the view, whose keys (b, 1, 2, the
@@ -423,7 +442,7 @@ void CPropertiesWndContents::UpdateCommandUI()
 
 void CPropertiesWndContents::TargetChanged()
 {
-    statistics->update();
+    statistics->Refresh();
     UpdateCommandUI();
 }
 

@@ -76,6 +76,7 @@ protected:
 private:
     void BuildButtons();
     void BuildToolBars();
+    void OrderTabStops();
     void ConnectButton(QPushButton* button, int id);
     void FocusView();
     void LayoutControls();

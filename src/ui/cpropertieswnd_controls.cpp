@@ -10,7 +10,8 @@ namespace {
 const QColor LineOneColour(255, 192, 192);
 const QColor LineTwoColour(153, 255, 102);
 const QColor HatchColour(112, 128, 79);
-const QColor WarningColour(255, 0, 0);
+// Red, a little deeper than pure red so the warning reads at 4.5:1 on white.
+const QColor WarningColour(230, 0, 0);
 constexpr char WarningText[] = "Beware any changes will remove blending";
 constexpr int WarningY = 15;
 constexpr int ToolButtonSide = 20;
@@ -52,10 +53,10 @@ middle_button::middle_button(int id, QWidget* parent) : QPushButton(parent)
                   "QPushButton:pressed { background: #e0e8ff; }");
 }
 
-void middle_button::SetImage(int id, const QPixmap& picture)
+void middle_button::SetImage(int id, const QIcon& picture)
 {
     imageId = id;
-    setIcon(QIcon(picture));
+    setIcon(picture);
 }
 
 void middle_button::mouseMoveEvent(QMouseEvent* event)
@@ -77,6 +78,8 @@ file_names::file_names(int id, int l, const QString& t, QWidget* parent) : QWidg
     dialog_exchange::SetControlId(this, id);
     setWindowTitle(line == 1 ? "source_file 1" : "source_file 2");
     setFont(SmallFont());
+    setAccessibleName(text);
+    setAccessibleDescription(QString("Source %1 file").arg(line));
 }
 
 QString file_names::Shorten(const QString& t)
@@ -92,6 +95,7 @@ void file_names::SetText(int l, const QString& t)
 {
     line = l;
     text = Shorten(t);
+    setAccessibleName(text);
     update();
 }
 
@@ -112,6 +116,13 @@ stats::stats(std::function<QString()> s, std::function<bool()> b, QWidget* paren
     setWindowTitle("Status");
     setFont(SmallFont());
     setMouseTracking(true);
+}
+
+void stats::Refresh()
+{
+    const QString size = sizeText();
+    setAccessibleName(!size.isEmpty() && blending() ? size + "\n" + WarningText : size);
+    update();
 }
 
 void stats::paintEvent(QPaintEvent*)
@@ -155,16 +166,19 @@ CClassToolBar::CClassToolBar(int id, QWidget* parent) : QToolBar(parent)
     layout()->setSpacing(0);
 }
 
-QAction* CClassToolBar::AddCommand(int id, const QPixmap& picture, const QString& tip)
+QAction* CClassToolBar::AddCommand(int id, const QIcon& picture, const QString& tip)
 {
-    QAction* action = addAction(QIcon(picture), tip);
+    QAction* action = addAction(picture, tip);
     action->setData(id);
     action->setToolTip(tip);
     action->setStatusTip(tip);
     action->setObjectName(QString("cmd%1").arg(id));
-    // Eight buttons share the 215 pixels of the second toolbar.
-    if (QWidget* button = widgetForAction(action))
+    // Eight buttons share the 215 pixels of the second toolbar. Each is a Tab stop, so the
+    // keyboard reaches every command; its tip is its accessible name.
+    if (QWidget* button = widgetForAction(action)) {
         button->setFixedSize(ToolButtonSide + 6, ToolButtonSide + 6);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
     return action;
 }
 

@@ -27,7 +27,7 @@ public:
     // A press closes any tip and disarms the centering tip before the click is handled.
     std::function<void()> pressed;
     int ImageId() const { return imageId; }
-    void SetImage(int id, const QPixmap& picture);
+    void SetImage(int id, const QIcon& picture);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -71,6 +71,8 @@ public:
     // "Target image pixels width/height =" and the size, or empty with fewer than two sources.
     QString SizeText() const { return sizeText(); }
     bool Warns() const { return blending(); }
+    // Repaints the line; screen readers read what it shows as its name.
+    void Refresh();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -86,7 +88,7 @@ class CClassToolBar : public QToolBar {
     Q_OBJECT
 public:
     CClassToolBar(int id, QWidget* parent);
-    QAction* AddCommand(int id, const QPixmap& picture, const QString& tip);
+    QAction* AddCommand(int id, const QIcon& picture, const QString& tip);
     QAction* Action(int id) const;
 };
 

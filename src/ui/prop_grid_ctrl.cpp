@@ -24,10 +24,6 @@ QTreeWidgetItem* MakeGroup(const QString& text)
     bold.setBold(true);
     item->setFont(LabelColumn, bold);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    // Headings sit on a shaded band, as in a developer tool's property grid.
-    const QBrush band(QApplication::palette().color(QPalette::Window).darker(104));
-    item->setBackground(LabelColumn, band);
-    item->setBackground(ValueColumn, band);
     return item;
 }
 
@@ -57,6 +53,7 @@ prop_grid_ctrl::prop_grid_ctrl(Engine& e, std::function<void(int)> send, QWidget
     setObjectName("prop_grid_ctrl");
     tree = new QTreeWidget(this);
     tree->setObjectName("propertyTree");
+    tree->setAccessibleName("Merge settings");
     tree->setColumnCount(2);
     tree->setHeaderHidden(true);
     tree->setUniformRowHeights(true);
@@ -147,6 +144,20 @@ void prop_grid_ctrl::Build()
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         if (!dynamic_cast<grid_property*>(*it))
             (*it)->setFirstColumnSpanned(true);
+    ShadeHeadings();
+}
+
+// Headings sit on a shaded band of the look's window colour, as in a developer tool's property
+// grid; a new look shades them again.
+void prop_grid_ctrl::ShadeHeadings()
+{
+    const QBrush band(palette().color(QPalette::Window).darker(104));
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if (dynamic_cast<grid_property*>(*it))
+            continue;
+        (*it)->setBackground(LabelColumn, band);
+        (*it)->setBackground(ValueColumn, band);
+    }
 }
 
 // The menu font's height, weight and slant on the regular font.
@@ -210,6 +221,8 @@ bool prop_grid_ctrl::event(QEvent* event)
         PlaceColumns();
     if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange)
         ApplyFont();
+    if (event->type() == QEvent::PaletteChange)
+        ShadeHeadings();
     return QWidget::event(event);
 }
 
@@ -217,6 +230,14 @@ bool prop_grid_ctrl::eventFilter(QObject* object, QEvent* event)
 {
     if (object == tree && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Enter opens the current row's value for editing, as F2 and a double click do.
+        auto* row = dynamic_cast<grid_property*>(tree->currentItem());
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && row && !row->isDisabled()) {
+            tree->setCurrentItem(row, ValueColumn);
+            tree->editItem(row, ValueColumn);
+            return true;
+        }
         if (!key->text().isEmpty())
             if (const int id = CommandForCharacter(key->text().at(0)))
                 sendCommand(id);

@@ -48,6 +48,7 @@ protected:
 private:
     void Build();
     void ApplyFont();
+    void ShadeHeadings();
     void MeasureColumns();
     void PlaceColumns();
     void OnCurrentItem(QTreeWidgetItem* item);

@@ -9,8 +9,8 @@ class start_button : public QPushButton {
     Q_OBJECT
 public:
     start_button(StartButtonFace face, QWidget* parent = nullptr);
-    // The face picture, raised or pressed.
-    static QImage Face(StartButtonFace face, bool pressed);
+    // The face picture, raised or pressed, drawn for `scale` device pixels per pixel.
+    static QImage Face(StartButtonFace face, bool pressed, qreal scale = 1);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,10 +2,6 @@
 
 #include <cmath>
 
-#include <QPainter>
-#include <QPainterPath>
-#include <QRadialGradient>
-
 namespace {
 
 // Soft interfering ripples: seamless over the tile because every wave fits it whole.
@@ -35,28 +31,4 @@ const QImage& EmptyViewTexture(int sourceCount)
     static const QImage blue = MakeTexture(QColor(222, 236, 252), QColor(90, 140, 210));
     static const QImage green = MakeTexture(QColor(226, 246, 224), QColor(90, 170, 100));
     return sourceCount == 1 ? green : blue;
-}
-
-QImage AppIconImage(int size)
-{
-    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 64.0, size / 64.0);
-    // Two overlapping picture cards merging into a third colour.
-    p.setPen(QPen(QColor(30, 40, 70), 1.5));
-    p.setBrush(QColor(235, 95, 80));
-    p.drawRoundedRect(QRectF(6, 10, 34, 34), 5, 5);
-    p.setBrush(QColor(70, 140, 230));
-    p.drawRoundedRect(QRectF(24, 20, 34, 34), 5, 5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(150, 90, 190));
-    p.drawRect(QRectF(24.8, 20.8, 14.4, 22.4));
-    QRadialGradient shine(QPointF(20, 16), 30);
-    shine.setColorAt(0, QColor(255, 255, 255, 110));
-    shine.setColorAt(1, QColor(255, 255, 255, 0));
-    p.setBrush(shine);
-    p.drawRoundedRect(QRectF(6, 10, 52, 44), 5, 5);
-    return img;
 }

@@ -5,6 +5,3 @@
 // while one is. Drawn once by the program.
 constexpr int TextureSide = 512;
 const QImage& EmptyViewTexture(int sourceCount);
-
-// The application icon, drawn at the given size.
-QImage AppIconImage(int size);

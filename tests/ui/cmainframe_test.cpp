@@ -111,10 +111,12 @@ private slots:
         QVERIFY(app);
         CMainFrame* f = app->Frame();
         QCOMPARE(f->windowTitle(), QString("Brindor"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("io.github.brindor.Brindor"));
         QCOMPARE(app->Document().SourceCount(), 0);
-        QCOMPARE(f->ApplicationLook(), 215);
-        QCOMPARE(QSettings().value("Workspace/ApplicationLook").toInt(), 215);
-        QVERIFY(f->Action(215)->isChecked());
+        // A new user's look follows the desktop.
+        QCOMPARE(f->ApplicationLook(), 219);
+        QCOMPARE(QSettings().value("Workspace/ApplicationLook").toInt(), 219);
+        QVERIFY(f->Action(219)->isChecked());
         QCOMPARE(f->StatusBar()->MessageText(), QString("Brindor is ready"));
         QVERIFY(f->StatusBar()->TimerActive());
         QVERIFY(f->View()->HasStartButtons());
@@ -154,10 +156,10 @@ private slots:
                  QStringList({"Top Left", "Top Right", "Bottom Left", "Bottom Right", "middle"}));
         QCOMPARE(MenuTexts(menus[2]).mid(0, 2), QStringList({"&Application Look", "-"}));
         QMenu* looks = menus[2]->actions()[0]->menu();
-        QCOMPARE(MenuTexts(looks), QStringList({"Windows &2000", "Office &XP", "&Windows XP",
+        QCOMPARE(MenuTexts(looks), QStringList({"&System", "-", "Windows &2000", "Office &XP", "&Windows XP",
                                                 "Office 200&3", "Visual Studio.NET 200&5",
                                                 "Office 200&7"}));
-        QCOMPARE(MenuTexts(looks->actions()[5]->menu()),
+        QCOMPARE(MenuTexts(looks->actions()[7]->menu()),
                  QStringList({"&Blue Style", "B&lack Style", "&Silver Style", "&Aqua Style"}));
         QCOMPARE(MenuTexts(menus[3]), QStringList({"&Help Topics", "-", "&About brindor..."}));
 

@@ -3,6 +3,7 @@
 // recorded message boxes and a scripted file dialog.
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "cbrindorapp.h"
+#include "cbrindordoc.h"
+#include "cmainframe.h"
 #include "message_box.h"
 #include "ports.h"
 
@@ -95,6 +99,32 @@ struct ScriptedDialogs : FileDialogs {
     FileDialogResult SaveFile(const FileDialogRequest& r) override { return Answer(r); }
 };
 
+// The real program as a user starts it, its window shown at `size` and its file dialogs answered
+// by `dialogs`; null when it cannot start.
+inline std::unique_ptr<CbrindorApp> StartProgram(ScriptedDialogs& dialogs, QSize size)
+{
+    auto app = std::make_unique<CbrindorApp>();
+    if (!app->InitInstance({"brindor"}))
+        return nullptr;
+    app->Document().SetFileDialogs(&dialogs);
+    app->Frame()->resize(size);
+    if (!QTest::qWaitForWindowExposed(app->Frame()))
+        return nullptr;
+    return app;
+}
+
+// Opens a w x h picture of each name, written into `dir`, through File > Open Image.
+inline bool OpenPictures(CbrindorApp& app, ScriptedDialogs& dialogs, const QTemporaryDir& dir,
+                         const QStringList& names, int w, int h)
+{
+    for (const QString& name : names) {
+        dialogs.path = WritePicture(dir, name, w, h).toStdString();
+        if (!app.Frame()->RunCommand(57601))
+            return false;
+    }
+    return true;
+}
+
 // Answers the real modal dialogs as a user at the keyboard would. Each new one is recorded (a
 // message box by its text, any other dialog by its title), handed to `inspect` when set, and gets
 // the next scripted key (Return when none is left) on its focused control. A dialog still open a while after its key did not
@@ -128,6 +158,7 @@ public:
 private:
     static constexpr int PollMs = 5;
     static constexpr int StuckPolls = 200;
+    static constexpr int FocusPolls = 40;
 
     void Poll()
     {
@@ -142,6 +173,14 @@ private:
             titles.push_back(modal->windowTitle());
             if (inspect)
                 inspect(modal);
+            keyDue = true;
+        }
+        // The key goes to the control that has the focus, once the dialog has given it one.
+        if (keyDue) {
+            if (!modal->focusWidget() && ++waited < FocusPolls)
+                return;
+            keyDue = false;
+            waited = 0;
             const Press p = presses.empty() ? Press{} : presses.front();
             if (!presses.empty())
                 presses.pop_front();
@@ -159,6 +198,7 @@ private:
     QTimer poll;
     QPointer<QWidget> current;
     int waited = 0;
+    bool keyDue = false;
 };
 
 }  // namespace ui_test

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "merge_preset.h"
+
 namespace {
 
 constexpr const char* VersionText = "brindor-cli 0.1.0";
@@ -111,13 +113,19 @@ struct Parser {
     }
 };
 
-const std::map<std::string, int> MethodCodes = {
-    {"greatest", 2}, {"average", 6},  {"least", 3},      {"subtract12", 4}, {"subtract21", 5}, {"comp12", 7},
-    {"comp21", 8},   {"comp_h_12", 9}, {"comp_h_21", 10}, {"picture1", 0},   {"picture2", 1},
-};
-const std::map<std::string, int> ContrastCodes = {{"normal", 1}, {"gray", 0}, {"bw", 2}, {"color", 3}};
-const std::map<std::string, int> EffectPositions = {{"none", 0},   {"blur", 1},    {"edge", 2},
-                                                    {"emboss", 3}, {"sharpen", 4}, {"soften", 5}};
+// The names presets use too, so that a name means the same in both.
+template <size_t N>
+std::map<std::string, int> Codes(const NamedCode (&names)[N])
+{
+    std::map<std::string, int> codes;
+    for (const NamedCode& n : names)
+        codes[n.name] = n.code;
+    return codes;
+}
+
+const std::map<std::string, int> MethodCodes = Codes(MethodNames);
+const std::map<std::string, int> ContrastCodes = Codes(ContrastNames);
+const std::map<std::string, int> EffectPositions = Codes(EffectNames);
 const std::map<std::string, PlacePreset> PlaceNames = {
     {"topleft", PlacePreset::TopLeft},         {"topright", PlacePreset::TopRight},
     {"bottomleft", PlacePreset::BottomLeft},   {"bottomright", PlacePreset::BottomRight},

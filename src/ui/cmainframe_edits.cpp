@@ -23,6 +23,16 @@ QString HistoryText(const char* menuText, const std::string& label)
     return tab < 0 ? text : text + table.mid(tab);
 }
 
+// The preset dialogs start in the presets' folder.
+FileDialogRequest PresetRequest(const char* title)
+{
+    FileDialogRequest request;
+    request.title = title;
+    request.filters = PresetFilters;
+    request.initialFolder = PresetFolder();
+    return request;
+}
+
 }  // namespace
 
 void CMainFrame::OnUndo() { edits->Undo(); }
@@ -45,11 +55,8 @@ void CMainFrame::OnSavePreset()
 {
     if (!presetDialogs)
         presetDialogs = std::make_unique<QtFileDialogs>(this);
-    FileDialogRequest request;
-    request.title = "Save Preset";
-    request.filters = PresetFilters;
+    FileDialogRequest request = PresetRequest("Save Preset");
     request.defaultSuffix = PresetSuffix + 1;
-    request.initialFolder = PresetFolder();
     std::string error;
     // A folder that cannot be made leaves the dialog where it would start anyway.
     MakePresetFolder(request.initialFolder, error);
@@ -64,11 +71,7 @@ void CMainFrame::OnLoadPreset()
 {
     if (!presetDialogs)
         presetDialogs = std::make_unique<QtFileDialogs>(this);
-    FileDialogRequest request;
-    request.title = "Load Preset";
-    request.filters = PresetFilters;
-    request.initialFolder = PresetFolder();
-    const FileDialogResult chosen = presetDialogs->OpenFile(request);
+    const FileDialogResult chosen = presetDialogs->OpenFile(PresetRequest("Load Preset"));
     if (!chosen.accepted)
         return;
     // Keys the file leaves out keep the window's values.

@@ -66,7 +66,8 @@ std::string EditRecorder::StepLabel(int id)
     const CommandInfo* info = FindCommand(id);
     if (!info)
         return "Edit";
-    std::string label = Plain(info->menuText);
+    // Accelerators without a menu item are named by their tooltip ("New").
+    std::string label = *info->menuText ? Plain(info->menuText) : PromptTooltip(info->prompt);
     if (id >= CmdTopLeft1 && id <= CmdBottomRight2)
         label += id < CmdTopLeft1 + 4 ? " of Source 1" : " of Source 2";
     return label;
@@ -107,20 +108,14 @@ void EditRecorder::SourcesChanged()
     sourcesChanged = true;
 }
 
-bool EditRecorder::Undo()
-{
-    Settle();
-    const SettingsState* state = history.Undo();
-    if (state)
-        Restore(*state);
-    Changed();
-    return state != nullptr;
-}
+bool EditRecorder::Undo() { return Move(&SettingsHistory::Undo); }
+bool EditRecorder::Redo() { return Move(&SettingsHistory::Redo); }
 
-bool EditRecorder::Redo()
+bool EditRecorder::Move(const SettingsState* (SettingsHistory::*step)())
 {
+    // Undo leads back from the window as it is now, changes outside any step included.
     Settle();
-    const SettingsState* state = history.Redo();
+    const SettingsState* state = (history.*step)();
     if (state)
         Restore(*state);
     Changed();

@@ -56,6 +56,7 @@ private:
     SettingsState Capture() const;
     // Takes over changes made outside any action.
     void Settle();
+    bool Move(const SettingsState* (SettingsHistory::*step)());
     void Restore(const SettingsState& state);
     void SetCanvas(int width, int height);
     void RefreshWindow(bool canvasChanged);

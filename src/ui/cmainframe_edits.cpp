@@ -45,6 +45,8 @@ void CMainFrame::UpdateUndoTexts()
     const SettingsHistory& history = edits->History();
     for (const auto& [id, label] : {std::pair{cmd::Undo, history.UndoLabel()}, std::pair{cmd::Redo, history.RedoLabel()}}) {
         QAction* action = Action(id);
+        if (!action)
+            continue;
         const QString text = HistoryText(FindCommand(id)->menuText, label);
         action->setProperty("menuText", text);
         action->setText(text.left(text.indexOf('\t')));

@@ -79,7 +79,6 @@ private slots:
 
         ui_test::RealMessageBoxes real(messages);
         ui_test::ModalKeys keys;
-        Answer(keys);
         const QString folder = QString::fromStdString(PresetFolder());
         QCOMPARE(folder, files.filePath("config") + "/brindor/presets");
         std::vector<QString> started;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "merge_preset.h"
+
 namespace {
 
 constexpr const char* VersionText = "brindor-cli 0.1.0";
@@ -111,13 +113,19 @@ struct Parser {
     }
 };
 
-const std::map<std::string, int> MethodCodes = {
-    {"greatest", 2}, {"average", 6},  {"least", 3},      {"subtract12", 4}, {"subtract21", 5}, {"comp12", 7},
-    {"comp21", 8},   {"comp_h_12", 9}, {"comp_h_21", 10}, {"picture1", 0},   {"picture2", 1},
-};
-const std::map<std::string, int> ContrastCodes = {{"normal", 1}, {"gray", 0}, {"bw", 2}, {"color", 3}};
-const std::map<std::string, int> EffectPositions = {{"none", 0},   {"blur", 1},    {"edge", 2},
-                                                    {"emboss", 3}, {"sharpen", 4}, {"soften", 5}};
+// The names presets use too, so that a name means the same in both.
+template <size_t N>
+std::map<std::string, int> Codes(const NamedCode (&names)[N])
+{
+    std::map<std::string, int> codes;
+    for (const NamedCode& n : names)
+        codes[n.name] = n.code;
+    return codes;
+}
+
+const std::map<std::string, int> MethodCodes = Codes(MethodNames);
+const std::map<std::string, int> ContrastCodes = Codes(ContrastNames);
+const std::map<std::string, int> EffectPositions = Codes(EffectNames);
 const std::map<std::string, PlacePreset> PlaceNames = {
     {"topleft", PlacePreset::TopLeft},         {"topright", PlacePreset::TopRight},
     {"bottomleft", PlacePreset::BottomLeft},   {"bottomright", PlacePreset::BottomRight},
@@ -180,12 +188,13 @@ bool ParseMergeOption(Parser& p, const std::string& name, const std::string& val
     if (name.size() > 2 && (name.back() == '1' || name.back() == '2')) {
         CliSourceOptions& s = o.source[name.back() - '1'];
         const std::string base = name.substr(0, name.size() - 1);
+        int a = 0, b = 0;
         if (base == "--scale")
-            return p.Pair(name, value, 1, 500, s.scaleH, s.scaleV);
+            return p.Pair(name, value, 1, 500, a, b) && ((s.scaleH = a), (s.scaleV = b), true);
         if (base == "--fit")
             return p.YesNo(name, value, s.fit);
         if (base == "--angle")
-            return p.Ranged(name, value, -180, 179, s.angle);
+            return p.Ranged(name, value, -180, 179, a) && ((s.angle = a), true);
         if (base == "--offset")
             return p.Pair(name, value, -1000000, 1000000, s.offsetX, s.offsetY);
         if (base == "--place") {
@@ -206,6 +215,28 @@ bool QuickIgnores(const std::string& name)
 }
 
 bool IsFlag(const std::string& name) { return name == "--flip1" || name == "--flip2" || name == "--quick"; }
+
+// The preset comes first wherever --preset stands, so that every other option overrides it.
+bool ReadPresetOption(Parser& p, const std::vector<std::string>& args, CliInvocation& out)
+{
+    std::string path;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() < 2 || a[0] != '-' || IsFlag(a))
+            continue;
+        if (i + 1 >= args.size())
+            break;  // the option loop reports the missing value
+        if (a == "--preset" && !path.empty())
+            return p.Fail("--preset is given twice");
+        if (a == "--preset")
+            path = args[i + 1];
+        ++i;
+    }
+    std::string error;
+    if (!path.empty() && !ApplyPresetFile(path, out.options, out.warnings, error))
+        return p.Fail(error);
+    return true;
+}
 
 size_t PositionalCount(CliCommand command) { return command == CliCommand::Merge || command == CliCommand::Batch || command == CliCommand::Convert ? 2 : 0; }
 
@@ -231,6 +262,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
     const std::map<std::string, CliCommand> verbs = {
         {"merge", CliCommand::Merge}, {"batch", CliCommand::Batch}, {"convert", CliCommand::Convert}};
     if (!p.Choice("the command", verb, verbs, out.command)) {
+        error = p.error;
+        return false;
+    }
+    const bool merges = out.command == CliCommand::Merge || out.command == CliCommand::Batch;
+    if (merges && !ReadPresetOption(p, args, out)) {
         error = p.error;
         return false;
     }
@@ -267,6 +303,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
             break;
         }
         const std::string& value = args[++i];
+        if (a == "--preset") {
+            if (ignoredByQuick.empty())
+                ignoredByQuick = a;
+            continue;
+        }
         if (a == "-o" || a == "--output") {
             if (out.command != CliCommand::Merge) {
                 p.Fail(a + " belongs to merge");
@@ -361,7 +402,12 @@ Options of merge and batch:
   --quick                      nearest-pixel placement and the fast composition: the bias
                                average where both sources cover, no tone, no effect; refused
                                together with --method, --contrast-type, --threshold,
-                               --contrast, --brightness or --effect
+                               --contrast, --brightness, --effect or --preset
+  --preset FILE                start from a preset saved by the window (File > Save Preset...):
+                               its canvas, settings, scales, angles and offsets, applied first
+                               wherever the option stands; every other option overrides it
+                               (--angleN then turns from the preset's angle); keys the file does
+                               not know are named on stderr and skipped
   --quality Q                  JPEG quality 1..100, default 90
   --jobs N                     batch only: threads, default the number of cores
 Values may be negative: in --offset1 -5,3 the value follows its option.

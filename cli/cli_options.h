@@ -20,11 +20,12 @@ enum class PlacePreset { TopLeft, TopRight, BottomLeft, BottomRight, Center, Cen
 
 // What the command line asks of one source.
 struct CliSourceOptions {
-    int scaleH = 100;
-    int scaleV = 100;
+    double scaleH = 100;  // a preset may hold any positive percent
+    double scaleV = 100;
     bool fit = true;
     bool flip = false;
-    int angle = 0;
+    double angle = 0;
+    double startAngle = 0;  // the angle the offsets are measured at: a preset's, else 0
     int offsetX = 0;
     int offsetY = 0;
     std::optional<PlacePreset> place;
@@ -56,11 +57,17 @@ struct CliInvocation {
     std::vector<std::string> positional;  // SOURCE1 SOURCE2 / SOURCE1 FOLDER / INPUT OUTPUT
     std::string output;                   // merge's -o
     CliMergeOptions options;
+    std::vector<std::string> warnings;  // what --preset skipped, for stderr
 };
 
 // Parses argv (without the program name). On failure returns false with a message that names
 // the option and its accepted range.
 bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, std::string& error);
+
+// Reads the preset file of --preset into the options, which the other options then override.
+// Keys it skipped go to `warnings`; false with `error` naming the file and the line.
+bool ApplyPresetFile(const std::string& path, CliMergeOptions& options, std::vector<std::string>& warnings,
+                     std::string& error);
 
 // The text of --help.
 std::string HelpText();

@@ -97,7 +97,7 @@ void MergeSession::Merge()
         m.verticalScale[s - 1] = o.scaleV;
         m.scaleToTarget[s - 1] = o.fit;
         m.flipHorizontal[s - 1] = o.flip;
-        engine.placement[s - 1].angle = 0;
+        engine.placement[s - 1].angle = o.startAngle;
     }
     for (SourceIndex s : {1, 2})
         engine.UpdateSourceGeometry(s);

@@ -13,6 +13,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
         return ExitUsage;
     }
+    for (const std::string& warning : invocation.warnings)
+        std::fprintf(stderr, "brindor-cli: %s\n", warning.c_str());
     switch (invocation.command) {
     case CliCommand::Help: std::fputs(HelpText().c_str(), stdout); return ExitOk;
     case CliCommand::Version: std::puts("brindor-cli 0.1.0"); return ExitOk;

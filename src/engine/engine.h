@@ -154,6 +154,9 @@ public:
     void ResetAllParameters();
     const std::string& Shown(PropertyId id) const { return shown[static_cast<int>(id)]; }
     bool Enabled(PropertyId id) const { return enabled[static_cast<int>(id)]; }
+    // Undo and presets put back what a row showed and whether it was enabled.
+    void RestoreShown(PropertyId id, const std::string& text) { Show(id, text); }
+    void RestoreEnabled(PropertyId id, bool on) { Enable(id, on); }
     // True while a range message of that class is on screen (during Prompts::Show).
     bool RangeMessageOnScreen(PropertyKind kind) const { return messageOnScreen[kind == PropertyKind::ScalePercent ? 0 : 1]; }
 

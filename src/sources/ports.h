@@ -30,6 +30,8 @@ struct FileDialogRequest {
     std::vector<FileFilter> filters;
     std::string initialFolder;  // empty: the dialog's own choice
     int filterIndex = 0;        // 1-based; 0: the first filter
+    std::string title;          // empty: "Open" or "Save As"
+    std::string defaultSuffix;  // added to a saved name without one; empty: none
 };
 
 struct FileDialogResult {

@@ -11,6 +11,7 @@
 #include "cmainframe.h"
 #include "command_table.h"
 #include "cpropertieswnd.h"
+#include "edit_recorder.h"
 #include "flying_tips.h"
 #include "ports.h"
 #include "start_button.h"
@@ -181,6 +182,8 @@ void CbrindorView::OnScrollBar(Qt::Orientation orientation, int position)
         return;
     }
     const SourceIndex s = scrollSource;
+    // Moves by the scroll bars and the wheel join into one step until something else happens.
+    const EditRecorder::Scope step(frame ? frame->Edits() : nullptr, MoveLabel(s), s == 1 ? "move 1" : "move 2");
     SourcePlacement& p = engine->placement[s - 1];
     if (horizontal)
         p.offsetX = position - engine->canvasRect.Width();

@@ -109,6 +109,8 @@ public:
 
     // A typed character as the view maps it to a pane command; 0 for none.
     static int CommandForCharacter(QChar c);
+    // The undo step of moving source s by the scroll bars or the right button.
+    static std::string MoveLabel(SourceIndex s) { return s == 1 ? "Move Source 1" : "Move Source 2"; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

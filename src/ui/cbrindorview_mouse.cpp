@@ -7,6 +7,7 @@
 #include "cbrindorview.h"
 #include "cmainframe.h"
 #include "cpropertieswnd.h"
+#include "edit_recorder.h"
 #include "message_box.h"
 
 namespace {
@@ -101,6 +102,7 @@ void CbrindorView::OnRightRelease(view_geometry::Point p)
     rightDragArmed = false;
     dragEnd = p;
     const SourceIndex s = scrollSource;
+    const EditRecorder::Scope step(frame ? frame->Edits() : nullptr, MoveLabel(s));
     SourcePlacement& placement = engine->placement[s - 1];
     const auto moved = view_geometry::ApplyRightDrag(
         {placement.offsetX, placement.offsetY}, dragStart.x, dragStart.y, dragEnd.x, dragEnd.y,

@@ -16,6 +16,7 @@
 #include "cpropertieswnd.h"
 #include "cpropertieswnd_contents.h"
 #include "drawn_icon.h"
+#include "edit_recorder.h"
 #include "message_box.h"
 #include "replace_source.h"
 #include "wnd_status_bar.h"
@@ -73,6 +74,8 @@ bool CMainFrame::Create()
     pane->SetContents(new CPropertiesWndContents(PaneContext{&doc, &view->GetEngine(), view, this, nullptr}));
     addDockWidget(Qt::RightDockWidgetArea, pane);
     view->SetPane(pane);
+    edits = std::make_unique<EditRecorder>(*view, pane, settings);
+    edits->historyChanged = [this] { UpdateCommandUI(); };
 
     CreateActions();
     LoadRecentFiles();
@@ -163,7 +166,9 @@ QAction* CMainFrame::Action(int id) const
 
 CommandState CMainFrame::State() const
 {
-    return CommandState{doc.SourceCount(), view && view->GetEngine().zone.valid};
+    const bool undo = edits && edits->History().CanUndo();
+    const bool redo = edits && edits->History().CanRedo();
+    return CommandState{doc.SourceCount(), view && view->GetEngine().zone.valid, undo, redo};
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const
@@ -180,7 +185,12 @@ bool CMainFrame::RunCommand(int id)
         return false;
     const int outer = runningCommand;
     runningCommand = id;
-    (this->*HandlerFor(id))();
+    {
+        // Every command is one undoable step, if it changes the settings at all.
+        const bool history = id == cmd::Undo || id == cmd::Redo;
+        const EditRecorder::Scope step(history ? nullptr : edits.get(), EditRecorder::StepLabel(id));
+        (this->*HandlerFor(id))();
+    }
     runningCommand = outer;
     UpdateCommandUI();
     return true;
@@ -193,6 +203,7 @@ void CMainFrame::UpdateCommandUI()
         if (IsLookId(id))
             action->setChecked(id == applicationLook);
     }
+    UpdateUndoTexts();
     for (QAction* a : recentActions)
         a->setEnabled(!batchRunning);
     if (pane && pane->Contents())
@@ -341,6 +352,8 @@ void CMainFrame::StartButtonsNeeded(bool needed)
 
 void CMainFrame::SourceNameChanged(SourceIndex s, const std::string& text)
 {
+    if (edits)
+        edits->SourcesChanged();
     if (pane && pane->Contents())
         pane->Contents()->SetFileName(s, QString::fromStdString(text));
 }

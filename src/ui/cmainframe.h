@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <memory>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -10,6 +11,7 @@
 class CbrindorDoc;
 class CbrindorView;
 class CPropertiesWnd;
+class EditRecorder;
 class QActionGroup;
 class QMenu;
 class wnd_status_bar;
@@ -33,6 +35,8 @@ public:
     wnd_status_bar* StatusBar() const { return statusBarWnd; }
     CPropertiesWnd* Pane() const { return pane; }
     CbrindorDoc& Document() { return doc; }
+    // Undo and redo of the settings; null before Create.
+    EditRecorder* Edits() const { return edits.get(); }
 
     // The command table at work: the action of an id, its enabling, running it.
     QAction* Action(int id) const;
@@ -116,12 +120,19 @@ private:
     void OnContextHelp();
     void OnLook();
     void OnNothing();
+    void OnUndo();
+    void OnRedo();
+    void OnSavePreset();
+    void OnLoadPreset();
+    void UpdateUndoTexts();
 
     CbrindorDoc& doc;
     SettingsStore& settings;
     CbrindorView* view = nullptr;
     wnd_status_bar* statusBarWnd = nullptr;
     CPropertiesWnd* pane = nullptr;
+    std::unique_ptr<EditRecorder> edits;
+    std::unique_ptr<FileDialogs> presetDialogs;
     std::map<int, QAction*> actions;
     QActionGroup* lookGroup = nullptr;
     int applicationLook = DefaultLook;

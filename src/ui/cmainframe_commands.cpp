@@ -39,6 +39,10 @@ const CMainFrame::Binding CMainFrame::Bindings[] = {
     {cmd::AppAbout, &CMainFrame::OnAbout},
     {cmd::FileNew, &CMainFrame::OnFileNew},
     {cmd::ContextHelp, &CMainFrame::OnContextHelp},
+    {cmd::Undo, &CMainFrame::OnUndo},
+    {cmd::Redo, &CMainFrame::OnRedo},
+    {cmd::SavePreset, &CMainFrame::OnSavePreset},
+    {cmd::LoadPreset, &CMainFrame::OnLoadPreset},
     {cmd::NextPane, &CMainFrame::OnNothing},
     {cmd::PrevPane, &CMainFrame::OnNothing},
 };

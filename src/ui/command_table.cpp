@@ -15,6 +15,10 @@ bool IsEnabled(EnableRule rule, const CommandState& state)
         return state.sourceCount == 2;
     case EnableRule::TwoSourcesZone:
         return state.sourceCount == 2 && state.zoneReady;
+    case EnableRule::CanUndo:
+        return state.canUndo;
+    case EnableRule::CanRedo:
+        return state.canRedo;
     }
     return false;
 }
@@ -30,10 +34,18 @@ const std::vector<CommandInfo> Commands = {
     {cmd::OpenText, "Open &Text...\tT", "Open text", {"T"}, R::Always, Edits},
     {cmd::OpenBlank, "Open Blank Source", "Open blank source", {}, R::Always, Edits},
     {cmd::FileSaveAs, "&Save As...\tCtrl+S", "Save target image\nSave Image As", {"Ctrl+S"}},
+    {cmd::LoadPreset, "&Load Preset...", "Load the merge settings and placements of a preset file\nLoad Preset",
+     {}, R::Always, Edits},
+    {cmd::SavePreset, "Save Pr&eset...", "Save the merge settings and placements as a preset file\nSave Preset",
+     {}},
     {cmd::Print, "&Print...\tCtrl+P", "Print the active document\nPrint", {"Ctrl+P"}},
     {cmd::PrintPreview, "Print Preview", "Print preview\nPrint Preview", {}},
     {cmd::PrintSetup, "P&rint Setup...", "Change printing options\nPrint Setup", {}},
     {cmd::AppExit, "E&xit", "Quit the application; prompts to save documents\nExit", {}},
+    // The menu shows what undo and redo would take back ("&Undo Vertical scale").
+    {cmd::Undo, "&Undo\tCtrl+Z", "Undo the last action\nUndo", {"Ctrl+Z", "Alt+Backspace"}, R::CanUndo, Edits},
+    {cmd::Redo, "&Redo\tCtrl+Shift+Z", "Redo the previously undone action\nRedo", {"Ctrl+Shift+Z", "Ctrl+Y"},
+     R::CanRedo, Edits},
     {cmd::Copy, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
      {"Ctrl+C", "Ctrl+Ins"}, R::SourcesAtLeast2},
     {cmd::Paste, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", {"Ctrl+V", "Shift+Ins"},
@@ -80,7 +92,6 @@ const std::vector<CommandInfo> Commands = {
     {cmd::FileNew, "", "Create a new document\nNew", {"Ctrl+N"}, R::Always, Edits},
     {cmd::Cut, "", "Cut the selection and put it on the Clipboard\nCut", {"Ctrl+X", "Shift+Del"},
      R::NoHandler},
-    {cmd::Undo, "", "Undo the last action\nUndo", {"Ctrl+Z", "Alt+Backspace"}, R::NoHandler},
     {cmd::Help, "", "Display help for current task or command\nHelp", {"F1"}, R::NoHandler},
     {cmd::ContextHelp, "", "Display help for clicked on buttons, menus and windows\nHelp",
      {"Shift+F1"}},
@@ -127,12 +138,13 @@ const std::vector<MenuEntry>& MainMenu()
 {
     static const std::vector<MenuEntry> menu = {
         Popup("&File", {Item(cmd::FileOpen), Item(cmd::OpenText), Item(cmd::OpenBlank),
-                        Item(cmd::FileSaveAs), Separator(), Item(cmd::Print),
+                        Item(cmd::FileSaveAs), Item(cmd::LoadPreset), Item(cmd::SavePreset), Separator(),
+                        Item(cmd::Print),
                         Item(cmd::PrintPreview), Item(cmd::PrintSetup), Separator(),
                         {MenuEntry::RecentFiles, cmd::RecentFirst, "Recent File", {}}, Separator(),
                         Item(cmd::AppExit)}),
         Popup("&Edit",
-              {Item(cmd::Copy), Item(cmd::Paste), Item(cmd::RotateCmd), Item(cmd::BatchMerge),
+              {Item(cmd::Undo), Item(cmd::Redo), Separator(), Item(cmd::Copy), Item(cmd::Paste), Item(cmd::RotateCmd), Item(cmd::BatchMerge),
                Item(cmd::BaseColour), Item(cmd::TargetSize),
                Popup("Positioning...",
                      {Popup("source 1", {Item(cmd::Shove1TopLeft), Item(cmd::Shove1TopRight),

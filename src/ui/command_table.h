@@ -22,6 +22,8 @@ constexpr int FileNew = 57600, FileOpen = 57601, FileSaveAs = 57604, PrintSetup 
               Print = 57607, PrintDirect = 57608, PrintPreview = 57609;
 constexpr int RecentFirst = 57616, RecentLast = 57631, MaxRecentFiles = 16;
 constexpr int Copy = 57634, Cut = 57635, Paste = 57637, Undo = 57643;
+// Beyond the classic table: redo and the preset files (undo keeps the classic 57643).
+constexpr int Redo = 33100, SavePreset = 33101, LoadPreset = 33102;
 constexpr int AppAbout = 57664, AppExit = 57665, HelpIndex = 57667, HelpFinder = 57671,
               ContextHelp = 57669, Help = 57670, NextPane = 57680, PrevPane = 57681;
 }  // namespace cmd
@@ -33,12 +35,16 @@ enum class EnableRule {
     SourcesAtLeast2,  // sourceCount > 1
     TwoSources,       // sourceCount == 2
     TwoSourcesZone,   // sourceCount == 2 and the blend zone is ready
+    CanUndo,          // an edit to undo
+    CanRedo,          // an undone edit to redo
 };
 
 // What the enable rules look at.
 struct CommandState {
     int sourceCount = 0;
     bool zoneReady = false;
+    bool canUndo = false;
+    bool canRedo = false;
 };
 
 bool IsEnabled(EnableRule rule, const CommandState& state);

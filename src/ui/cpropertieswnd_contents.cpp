@@ -14,9 +14,12 @@
 #include "cbrindorview.h"
 #include "cpropertieswnd_controls.h"
 #include "cpropertieswnd_images.h"
+#include "cmainframe.h"
+#include "edit_recorder.h"
 #include "dialog_exchange.h"
 #include "modify_source.h"
 #include "prop_grid_ctrl.h"
+#include "prop_grid_editors.h"
 #include "qt_clipboard.h"
 #include "scroll_combo.h"
 #include "text_entry.h"
@@ -84,6 +87,15 @@ CPropertiesWndContents::CPropertiesWndContents(const PaneContext& c, QWidget* pa
         if (IsCommandEnabled(id))
             RunCommand(id);
     }, this);
+    // Each commit of the grid is one undoable edit, named after its row.
+    grid->Delegate()->commitStarts = [this](PropertyId) {
+        if (EditRecorder* edits = Edits())
+            edits->Begin();
+    };
+    grid->Delegate()->commitEnds = [this](PropertyId id) {
+        if (EditRecorder* edits = Edits())
+            edits->End(Property(id).label);
+    };
     BuildButtons();
     BuildToolBars();
     OrderTabStops();
@@ -328,8 +340,11 @@ bool CPropertiesWndContents::IsCommandEnabled(int id) const
     }
 }
 
+EditRecorder* CPropertiesWndContents::Edits() const { return context.frame ? context.frame->Edits() : nullptr; }
+
 bool CPropertiesWndContents::RunCommand(int id)
 {
+    const EditRecorder::Scope step(Edits(), EditRecorder::StepLabel(id));
     Engine& engine = *context.engine;
     CbrindorView* view = context.view;
     switch (id) {

@@ -7,6 +7,7 @@
 #include "engine.h"
 
 class CClassToolBar;
+class EditRecorder;
 class Clipboard;
 class FontEngine;
 class TextEntryRunner;
@@ -85,6 +86,7 @@ private:
     void ShowCentringImage(SourceIndex s, int position);
     void ShowTip(const QString& text, int right);
     int SourceCount() const;
+    EditRecorder* Edits() const;
     bool ImageFile(SourceIndex s) const;
     void RunChangeSourceDialog(SourceIndex s);
     void RunBlendOptionsDialog();

@@ -131,7 +131,12 @@ bool prop_grid_delegate::CommitNumberEditor(QWidget* editor)
     const QPointer<prop_grid_spin> alive(spin);
     const QPointer<QWidget> outer = committing;
     committing = spin;
+    const PropertyId id = item->Id();
+    if (commitStarts)
+        commitStarts(id);
     const CommitResult result = item->OnUpdateValue(engine, text);
+    if (commitEnds)
+        commitEnds(id);
     committing = outer;
     if (alive)
         spin->setProperty(RefusedProperty, result == CommitResult::Refused ? text : QString());
@@ -144,7 +149,12 @@ void prop_grid_delegate::OnListChosen(QComboBox* combo, const QString& text)
     grid_property* item = EditorItem(combo);
     if (!item)
         return;
-    committed(item, item->OnUpdateValue(engine, text));
+    if (commitStarts)
+        commitStarts(item->Id());
+    const CommitResult result = item->OnUpdateValue(engine, text);
+    if (commitEnds)
+        commitEnds(item->Id());
+    committed(item, result);
     emit closeEditor(combo, QAbstractItemDelegate::NoHint);
 }
 

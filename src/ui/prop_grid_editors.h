@@ -49,6 +49,9 @@ public:
     bool CommitNumberEditor(QWidget* editor);
     // A grid being torn down commits nothing more.
     void Deactivate() { active = false; }
+    // Called before and after each commit, so that the window can take it as one edit.
+    std::function<void(PropertyId)> commitStarts;
+    std::function<void(PropertyId)> commitEnds;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;

@@ -14,7 +14,9 @@ FileDialogResult QtFileDialogs::SaveFile(const FileDialogRequest& request)
 
 FileDialogResult QtFileDialogs::Run(const FileDialogRequest& request, bool save)
 {
-    QFileDialog dialog(parent, save ? "Save As" : "Open");
+    const QString title = QString::fromStdString(request.title);
+    QFileDialog dialog(parent, !title.isEmpty() ? title : save ? "Save As" : "Open");
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);

@@ -49,6 +49,29 @@ check "quick path" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o 
 check "quick path refuses a merge method" status_is 1 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/q2.tga" --quick --method subtract12
 check "nothing written for the refused run" [ ! -e "$work/q2.tga" ]
 
+# presets: the file's settings as options, overridden by the options given beside it
+cat >"$work/p.preset" <<'PRESET'
+[brindor-preset]
+version = 1
+canvas = 300x200
+method = greatest
+source_bias = 64
+scale2 = 150,120
+fit2 = no
+angle2 = 25
+offset2 = -40,-30
+effect = soften
+tint = blue
+PRESET
+check "preset run" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/pre.bmp" --preset "$work/p.preset" --effect none
+check "unknown key named on stderr" grep -q "p.preset: line 11: unknown key 'tint' skipped" "$work/err.txt"
+check "same run by options" status_is 0 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/opt.bmp" --canvas 300x200 --method greatest --bias 25 --scale2 150,120 --fit2 no --offset2 -40,-30 --angle2 25
+check "preset and options give the same bytes" cmp -s "$work/pre.bmp" "$work/opt.bmp"
+printf '[brindor-preset]\nangle1 = ninety\n' >"$work/bad.preset"
+check "malformed preset refused" status_is 1 "$cli" merge "$work/red.bmp" "$work/blue.bmp" -o "$work/bad.bmp" --preset "$work/bad.preset"
+check "its line is named" grep -q "bad.preset: line 2: angle1 takes degrees" "$work/err.txt"
+rm -f "$work/p.preset" "$work/bad.preset"
+
 # convert through all six formats; the lossless ones keep every pixel
 check "to png" status_is 0 "$cli" convert "$work/blue.bmp" "$work/c.png"
 check "to tif" status_is 0 "$cli" convert "$work/c.png" "$work/c.tif"

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "cli_options.h"
 
 namespace {
@@ -109,6 +112,58 @@ TEST(CliOptions, RangeErrorsNameTheOptionAndRange)
     }
 }
 
+// A preset file in a fresh temporary folder, removed with it.
+struct PresetFile {
+    std::string folder;
+    std::string path;
+    explicit PresetFile(const std::string& text)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "brindor-cli-XXXXXX").string();
+        folder = ::mkdtemp(pattern.data());
+        path = folder + "/p.preset";
+        std::ofstream(path) << text;
+    }
+    ~PresetFile() { std::filesystem::remove_all(folder); }
+};
+
+TEST(CliOptions, PresetComesFirstAndEveryOtherOptionOverridesIt)
+{
+    const PresetFile file("[brindor-preset]\ncanvas = 640x480\nmethod = least\nsource_bias = 127\n"
+                          "scale2 = 33.5,40\nangle1 = -30\noffset1 = 7,-9\nshade = 3\n");
+    // The option before --preset still wins.
+    const Parsed p = Parse({"batch", "a", "dir", "--canvas", "300x200", "--preset", file.path, "--offset1", "1,2"});
+    ASSERT_TRUE(p.ok) << p.error;
+    const CliMergeOptions& o = p.inv.options;
+    EXPECT_EQ(o.canvasWidth, 300);
+    EXPECT_EQ(o.mergeMethod, 3);
+    EXPECT_EQ(o.source[1].scaleH, 33.5);
+    EXPECT_EQ(o.source[0].startAngle, -30);
+    EXPECT_EQ(o.source[0].angle, -30);
+    EXPECT_EQ(o.source[0].offsetX, 1);
+    EXPECT_EQ(p.inv.warnings, std::vector<std::string>{"--preset " + file.path + ": line 8: unknown key 'shade' skipped"});
+    const Parsed turned = Parse({"merge", "a", "b", "-o", "o.bmp", "--angle1", "10", "--preset", file.path});
+    EXPECT_EQ(turned.inv.options.source[0].startAngle, -30);
+    EXPECT_EQ(turned.inv.options.source[0].angle, 10);
+
+    const PresetFile bad("[brindor-preset]\n\nsource_bias = 50%\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } refused[] = {
+        {{"merge", "a", "b", "-o", "o.bmp", "--preset", bad.path},
+         "--preset " + bad.path + ": line 3: source_bias takes whole numbers from 0 to 256, not '50%'"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--preset", file.folder + "/none"}, "No such file or directory"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--preset", file.path, "--preset", file.path}, "--preset is given twice"},
+        {{"merge", "a", "b", "-o", "o.bmp", "--quick", "--preset", file.path}, "cannot take --preset"},
+        {{"convert", "a.png", "b.bmp", "--preset", file.path}, "only --quality"},
+    };
+    for (const auto& c : refused) {
+        const Parsed r = Parse(c.args);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find(c.expected), std::string::npos) << r.error;
+    }
+}
+
 TEST(CliOptions, OutputFormatTakesTheLastDotOfTheName)
 {
     EXPECT_EQ(OutputFormatOf("dir.png/out.TIF"), "tif");
@@ -122,7 +177,7 @@ TEST(CliOptions, HelpDocumentsEveryOption)
     const std::string help = HelpText();
     for (const char* option : {"--canvas", "--method", "--bias", "--contrast-type", "--threshold", "--contrast",
                                "--brightness", "--effect", "--scale1", "--fit2", "--flip1", "--angle2", "--offset1",
-                               "--place2", "--juxtapose", "--base-color", "--quick", "--quality", "--jobs"})
+                               "--place2", "--juxtapose", "--base-color", "--quick", "--quality", "--jobs", "--preset"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(help.find("left and up"), std::string::npos) << "what an offset means";
     EXPECT_EQ(Parse({"batch", "--help"}).inv.command, CliCommand::Help);

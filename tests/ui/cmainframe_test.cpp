@@ -144,13 +144,14 @@ private slots:
         QCOMPARE(menus.size(), 4);
         QCOMPARE(MenuTexts(menus[0]),
                  QStringList({"&Open Image...\tCtrl+O", "Open &Text...\tT", "Open Blank Source",
-                              "&Save As...\tCtrl+S", "-", "&Print...\tCtrl+P", "Print Preview",
+                              "&Save As...\tCtrl+S", "&Load Preset...", "Save Pr&eset...", "-",
+                              "&Print...\tCtrl+P", "Print Preview",
                               "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(menus[1]),
-                 QStringList({"&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Rotate...\tCtrl+R",
-                              "Batch merge...", "Base Color", "Target Image Size...",
-                              "Positioning..."}));
-        QMenu* positioning = menus[1]->actions()[6]->menu();
+                 QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Shift+Z", "-", "&Copy\tCtrl+C",
+                              "&Paste\tCtrl+V", "&Rotate...\tCtrl+R", "Batch merge...", "Base Color",
+                              "Target Image Size...", "Positioning..."}));
+        QMenu* positioning = menus[1]->actions()[9]->menu();
         QCOMPARE(MenuTexts(positioning), QStringList({"source 1", "Source 2"}));
         QCOMPARE(MenuTexts(positioning->actions()[1]->menu()),
                  QStringList({"Top Left", "Top Right", "Bottom Left", "Bottom Right", "middle"}));

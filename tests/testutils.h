@@ -121,6 +121,7 @@ inline Bgr RandomBgr(std::mt19937& rng)
 // probability coverPercent / 100 (mask 1), else uncovered (mask 0).
 inline void FillLayerRandom(SourceLayer& layer, int w, int h, std::mt19937& rng, int coverPercent = 80)
 {
+    layer.Reshape(w, h);
     for (int r = 0; r < h; ++r) {
         uint8_t* px = layer.Row(r);
         uint8_t* m = layer.MaskRow(r);

@@ -7,6 +7,7 @@
 #include "edits.h"
 #include "merge_settings.h"
 #include "prompts.h"
+#include "row_bands.h"
 #include "settings_tables.h"
 #include "source_view.h"
 
@@ -77,8 +78,9 @@ public:
 // Radians per degree as the program has always used it (3.14159 / 180).
 constexpr double DegreesToRadians = 0.017453277777777776;
 
-// The compositing engine of one view: settings, placements, fixed buffers, blend state.
-// All buffers are allocated once here; recomputations allocate nothing.
+// The compositing engine of one view: settings, placements, buffers, blend state.
+// Buffers are sized to the canvas when a placement or composition first needs that size and
+// kept while it stays; recomputations at an unchanged canvas size allocate nothing.
 class Engine {
 public:
     explicit Engine(const SourceView& sources);
@@ -86,6 +88,10 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     void SetListener(EngineListener* l) { listener = l; }
+    // Threads that placement and composition share their rows among; 1 (the default) keeps all
+    // work on the calling thread. The results are the same for every count.
+    void SetThreads(int n) { bands.SetThreads(n); }
+    int Threads() const { return bands.Threads(); }
     void SetPrompts(Prompts* p) { prompts = p; }
     EngineListener* Listener() const { return listener; }
     Prompts* PromptsPort() const { return prompts; }
@@ -163,10 +169,10 @@ public:
     MergeSettings settings;
     SourcePlacement placement[2];
     CanvasRect canvasRect;
-    SourceLayer layer[2];
-    TargetImage target;
-    TargetImage preEffect;
-    TargetImage unblended;
+    SourceLayer layer[2] = {SourceLayer(Unsized{}), SourceLayer(Unsized{})};
+    TargetImage target{Unsized{}};
+    TargetImage preEffect{Unsized{}};
+    TargetImage unblended{Unsized{}};
     bool quickPreview = false;
     BlendZone zone;
     bool blendingPresent = false;
@@ -187,4 +193,5 @@ private:
     // Per-column terms of the placement being built, reused by every placement.
     std::vector<double> columnX;
     std::vector<double> columnY;
+    RowBands bands;
 };

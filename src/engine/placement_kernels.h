@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "canvas.h"
+#include "row_bands.h"
 
 // Everything a placement decides before its first pixel.
 struct PlacementMap {
@@ -26,18 +27,24 @@ struct PlacementMap {
     int firstColumn;
     bool quick;       // nearest stored pixel instead of interpolation
     bool unrotated;   // eps and sigma are zero: X depends on the column only, Y on the row only
+    double kx;        // source columns per canvas column
     // Row-independent parts of X and Y for every column of the canvas rounded up to a multiple
     // of 8: colX = (hx + Xc) - Xc * eps, colY = Xc * sigma.
     const double* colX;
     const double* colY;
 };
 
-// Clears canvas rows [0, height) x columns [0, width) of the layer and fills the span.
-void PlaceBaseline(const PlacementMap& m, SourceLayer& layer);
+// Clears canvas rows [from, to) x columns [0, width) of the layer and fills the span there.
+void PlaceBaseline(const PlacementMap& m, SourceLayer& layer, int from, int to);
 
-// The same with 256-bit vectors; false (the layer untouched) where the processor lacks them,
-// where the source is too large for 32-bit offsets, or while vector loops are disallowed.
-bool PlaceWide(const PlacementMap& m, SourceLayer& layer);
+// True when the source is neither scaled nor turned, so that its layer is made of row copies.
+bool Unscaled(const PlacementMap& m);
+// The layer of such a source, rows [from, to): the same bits as the per-pixel mapping.
+void PlaceCopies(const PlacementMap& m, SourceLayer& layer, int from, int to);
+
+// Every row with 256-bit vectors, in bands; false (the layer untouched) where the processor lacks
+// them, where the source is too large for 32-bit offsets, or while vector loops are disallowed.
+bool PlaceWide(const PlacementMap& m, SourceLayer& layer, RowBands& bands);
 
 // Lets tests run the plain loop on machines that have the wide one. Returns the previous setting.
 bool AllowWidePlacement(bool allowed);

@@ -96,8 +96,9 @@ WIDE void PlaceRow(const PlacementMap& m, const Context& k, const Groups& g, uin
         PlaceRun<Quick, Holes, Unrotated, true>(k, g, cls, rt, first, end, px, cov);
 }
 
+// Canvas rows [from, to).
 template <bool Quick, bool Holes, bool Unrotated>
-WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer)
+WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer, int from, int to)
 {
     alignas(32) uint8_t cls[MaxGroups + 4];
     // An unturned source is read row by row: whole canvas rows keep the writes in long runs.
@@ -108,20 +109,23 @@ WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, So
         for (int gi = 0; gi < g.count; ++gi)
             if (cls[gi] == Inside && g.windowed[gi])
                 cls[gi] = Windowed;
-    for (int band = 0; band < m.height; band += BandRows)
+    for (int band = from; band < to; band += BandRows)
         for (int firstGroup = 0; firstGroup < g.count; firstGroup += strip)
-            for (int r = band; r < std::min(band + BandRows, m.height); ++r)
+            for (int r = band; r < std::min(band + BandRows, to); ++r)
                 PlaceRow<Quick, Holes, Unrotated>(m, k, g, cls, r, firstGroup, std::min(firstGroup + strip, g.count),
                                                   layer);
 }
 
 template <bool Quick, bool Holes>
-WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer)
+WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer,
+                          RowBands& bands)
 {
-    if (m.unrotated)
-        FillLayer<Quick, Holes, true>(m, k, g, layer);
-    else
-        FillLayer<Quick, Holes, false>(m, k, g, layer);
+    bands.Run(m.height, [&](int from, int to) {
+        if (m.unrotated)
+            FillLayer<Quick, Holes, true>(m, k, g, layer, from, to);
+        else
+            FillLayer<Quick, Holes, false>(m, k, g, layer, from, to);
+    });
 }
 
 // For each full group of an unturned source, whether each half's neighbour pairs lie within 16
@@ -169,7 +173,7 @@ intptr_t BandStep(const PlacementMap& m)
     return intptr_t(static_cast<int>(rows)) * m.stride + intptr_t(static_cast<int>(columns)) * 3;
 }
 
-WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
+WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
 {
     Context k{m.block,
               m.mask,
@@ -234,26 +238,27 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
     if (m.unrotated && !m.quick && !m.mask)
         FindWindows(m, g);
     if (m.quick)
-        m.mask ? FillLayerTurned<true, true>(m, k, g, layer) : FillLayerTurned<true, false>(m, k, g, layer);
+        m.mask ? FillLayerTurned<true, true>(m, k, g, layer, bands) : FillLayerTurned<true, false>(m, k, g, layer, bands);
     else
-        m.mask ? FillLayerTurned<false, true>(m, k, g, layer) : FillLayerTurned<false, false>(m, k, g, layer);
+        m.mask ? FillLayerTurned<false, true>(m, k, g, layer, bands)
+               : FillLayerTurned<false, false>(m, k, g, layer, bands);
 }
 
 }  // namespace
 
-bool PlaceWide(const PlacementMap& m, SourceLayer& layer)
+bool PlaceWide(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
 {
     if (!wideAllowed.load(std::memory_order_relaxed) || !__builtin_cpu_supports("avx2"))
         return false;
     // Byte offsets into the block and the coverage bytes are 32-bit lanes.
     if (m.blockBytes > size_t(INT_MAX) || size_t(m.srcW) * m.srcH > size_t(INT_MAX))
         return false;
-    PlaceAvx2(m, layer);
+    PlaceAvx2(m, layer, bands);
     return true;
 }
 
 #else
 
-bool PlaceWide(const PlacementMap&, SourceLayer&) { return false; }
+bool PlaceWide(const PlacementMap&, SourceLayer&, RowBands&) { return false; }
 
 #endif

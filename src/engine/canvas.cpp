@@ -7,25 +7,23 @@ void SourceLayer::Reshape(int columns, int lines)
 {
     const int s = StrideFor(std::max(columns, 0));
     const int n = std::max(lines, 0);
-    if (s == stride && n == rowCount && pixels.data())
+    if (s == stride && n == rowCount && memory.data())
         return;
-    pixels = PixelMemory(size_t(n) * s * 3);
-    mask = PixelMemory(size_t(n) * s);
+    memory = PixelMemory(size_t(n) * s * 4);
     stride = s;
     rowCount = n;
 }
 
 void SourceLayer::Grow(int columns, int lines)
 {
-    if (Holds(columns, lines) && pixels.data())
+    if (Holds(columns, lines) && memory.data())
         return;
     SourceLayer grown(std::max(stride, columns), std::max(rowCount, lines));
     for (int r = 0; r < rowCount; ++r) {
         std::memcpy(grown.Row(r), Row(r), size_t(stride) * 3);
         std::memcpy(grown.MaskRow(r), MaskRow(r), size_t(stride));
     }
-    pixels = std::move(grown.pixels);
-    mask = std::move(grown.mask);
+    memory = std::move(grown.memory);
     stride = grown.stride;
     rowCount = grown.rowCount;
 }

@@ -32,8 +32,7 @@ struct SourceLayer {
     explicit SourceLayer(Unsized) {}
     SourceLayer(int columns, int lines) { Reshape(columns, lines); }
 
-    PixelMemory pixels;
-    PixelMemory mask;
+    PixelMemory memory;  // all pixel rows, then all coverage rows
     int width = 0;   // recorded by the last placement of an existing source
     int height = 0;
     int stride = 0;  // pixels per stored row
@@ -47,10 +46,10 @@ struct SourceLayer {
     // Storage that also holds a canvas of columns x lines, keeping what the layer holds now.
     void Grow(int columns, int lines);
 
-    uint8_t* Row(int r) { return pixels.data() + size_t(r) * stride * 3; }
-    const uint8_t* Row(int r) const { return pixels.data() + size_t(r) * stride * 3; }
-    uint8_t* MaskRow(int r) { return mask.data() + size_t(r) * stride; }
-    const uint8_t* MaskRow(int r) const { return mask.data() + size_t(r) * stride; }
+    uint8_t* Row(int r) { return memory.data() + size_t(r) * stride * 3; }
+    const uint8_t* Row(int r) const { return memory.data() + size_t(r) * stride * 3; }
+    uint8_t* MaskRow(int r) { return memory.data() + (size_t(rowCount) * 3 + r) * stride; }
+    const uint8_t* MaskRow(int r) const { return memory.data() + (size_t(rowCount) * 3 + r) * stride; }
 };
 
 // A picture of TW x TH blue-green-red pixels, rows bottom-up, no padding (TW is a multiple of 4,

@@ -1,6 +1,7 @@
 #pragma once
 // The pixel loops behind Engine::PlaceSource: one plain loop that runs anywhere and wider ones
 // chosen at run time. Every loop gives exactly the bits of the per-pixel mapping.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,6 +34,23 @@ struct PlacementMap {
     const double* colX;
     const double* colY;
 };
+
+// Y of every sample on canvas row r of an unturned source, as the mapping computes it.
+inline double UnturnedRowY(const PlacementMap& m, int r)
+{
+    const int v = r + m.offsetY - m.tgy;
+    const double yc = (m.srcH - 1) - v * m.ky - m.hy;
+    return (m.hy + yc) - yc * m.eps;
+}
+
+// True when canvas rows a and b of an unturned source sampled by the nearest pixel come out
+// alike: both in the span and reading the same stored row.
+inline bool SameNearestRow(const PlacementMap& m, int a, int b)
+{
+    const double ya = UnturnedRowY(m, a), yb = UnturnedRowY(m, b);
+    return std::min(a, b) >= m.firstRow && ya >= 0 && ya < m.srcH && yb >= 0 && yb < m.srcH &&
+           static_cast<int>(ya) == static_cast<int>(yb);
+}
 
 // Clears canvas rows [from, to) x columns [0, width) of the layer and fills the span there.
 void PlaceBaseline(const PlacementMap& m, SourceLayer& layer, int from, int to);

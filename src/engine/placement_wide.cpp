@@ -30,6 +30,8 @@ WIDE void PlaceRun(const Context& k, const Groups& g, const uint8_t* cls, const 
         const int n = std::min(Lanes, k.width - c);
         if (cls[gi] == Windowed && Unrotated && !Quick && !Holes && !Guard)
             PlaceWindowGroup(k, g, gi, rt, px + 3 * c, cov + c);
+        else if (cls[gi] == Windowed && Unrotated && Quick && !Holes && !Guard)
+            PlaceNearestWindowGroup(g, gi, rt, px + 3 * c, cov + c);
         else if (cls[gi] >= Inside)
             PlaceGroup<Quick, Holes, Unrotated, true, Guard>(k, rt, c, 0xFF, px + 3 * c, cov + c, n);
         else if (cls[gi] == Mixed)
@@ -105,15 +107,22 @@ WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, So
     constexpr int strip = Unrotated ? MaxGroups : StripGroups;
     if constexpr (Unrotated)
         Classify(k, g, 0, g.count, 0.0, 0.0, cls);
-    if constexpr (Unrotated && !Quick && !Holes)
+    if constexpr (Unrotated && !Holes)
         for (int gi = 0; gi < g.count; ++gi)
             if (cls[gi] == Inside && g.windowed[gi])
                 cls[gi] = Windowed;
     for (int band = from; band < to; band += BandRows)
         for (int firstGroup = 0; firstGroup < g.count; firstGroup += strip)
-            for (int r = band; r < std::min(band + BandRows, to); ++r)
+            for (int r = band; r < std::min(band + BandRows, to); ++r) {
+                // A magnified source repeats its rows: a row like the one above is copied.
+                if (Quick && Unrotated && r > from && SameNearestRow(m, r - 1, r)) {
+                    std::memcpy(layer.Row(r), layer.Row(r - 1), size_t(m.width) * 3);
+                    std::memcpy(layer.MaskRow(r), layer.MaskRow(r - 1), size_t(m.width));
+                    continue;
+                }
                 PlaceRow<Quick, Holes, Unrotated>(m, k, g, cls, r, firstGroup, std::min(firstGroup + strip, g.count),
                                                   layer);
+            }
 }
 
 template <bool Quick, bool Holes>
@@ -158,6 +167,34 @@ void FindWindows(const PlacementMap& m, Groups& g)
                     pick[3] = -1;
                 }
             }
+        }
+        g.windowed[gi] = fits;
+    }
+}
+
+// For each full group of an unturned source sampled by the nearest pixel, whether each half's
+// four pixels lie within 16 bytes of a row, and the byte picks that pack them as 12 bytes.
+void FindNearestWindows(const PlacementMap& m, Groups& g)
+{
+    for (int gi = 0; gi < g.count; ++gi) {
+        g.windowed[gi] = false;
+        if (g.spanBits[gi] != 0xFF || !(g.minX[gi] >= 0 && g.maxX[gi] < m.srcW))
+            continue;
+        bool fits = true;
+        for (int h = 0; h < 2; ++h) {
+            int left[4];
+            for (int d = 0; d < 4; ++d)
+                left[d] = static_cast<int>(m.colX[gi * Lanes + 4 * h + d]) * 3;
+            const int start = *std::min_element(left, left + 4);
+            g.windowStart[gi][h] = start;
+            int8_t* pick = g.window[gi][0] + 16 * h;
+            for (int d = 0; d < 4; ++d) {
+                fits = fits && left[d] + 2 - start < 16;
+                for (int ch = 0; ch < 3; ++ch)
+                    pick[3 * d + ch] = int8_t(std::min(left[d] - start + ch, 15));
+            }
+            for (int b = 12; b < 16; ++b)
+                pick[b] = -1;
         }
         g.windowed[gi] = fits;
     }
@@ -235,8 +272,8 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
             std::memcpy(&g.full[gi], &ones, 8);
         }
     }
-    if (m.unrotated && !m.quick && !m.mask)
-        FindWindows(m, g);
+    if (m.unrotated && !m.mask)
+        m.quick ? FindNearestWindows(m, g) : FindWindows(m, g);
     if (m.quick)
         m.mask ? FillLayerTurned<true, true>(m, k, g, layer, bands) : FillLayerTurned<true, false>(m, k, g, layer, bands);
     else

@@ -472,4 +472,20 @@ WIDE inline void PlaceWindowGroup(const Context& k, const Groups& g, int gi, con
     Store(Interpolate(upper, lower, w), 0xFF, out, covered, Lanes);
 }
 
+// An inside group of an unturned source sampled by the nearest pixel whose halves each read one
+// 16-byte window of the stored row: the picks pack the eight pixels straight from the windows.
+WIDE inline void PlaceNearestWindowGroup(const Groups& g, int gi, const RowTerms& rt, uint8_t* out, uint8_t* covered)
+{
+    const int* start = g.windowStart[gi];
+    const __m256i row = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(rt.upperRow + start[1]),
+                                            reinterpret_cast<const __m128i*>(rt.upperRow + start[0]));
+    const __m256i packed = _mm256_permutevar8x32_epi32(
+        _mm256_shuffle_epi8(row, _mm256_load_si256(reinterpret_cast<const __m256i*>(g.window[gi][0]))),
+        _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(packed, 1));
+    const uint64_t all = Coverage.bytes[0xFF];
+    std::memcpy(covered, &all, 8);
+}
+
 }  // namespace

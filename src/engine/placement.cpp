@@ -306,7 +306,7 @@ bool Unscaled(const PlacementMap& m) { return m.unrotated && m.kx == 1.0 && m.ky
 void PlaceCopies(const PlacementMap& m, SourceLayer& layer, int from, int to)
 {
     // Span columns whose X lies in the source; one run, as X is monotonic in the column.
-    int lo = m.width, hi = m.firstColumn;
+    int lo = m.width, hi = 0;
     for (int c = m.firstColumn; c < m.width; ++c)
         if (m.colX[c] >= 0 && m.colX[c] < m.srcW) {
             lo = std::min(lo, c);

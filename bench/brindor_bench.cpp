@@ -117,9 +117,7 @@ void Recompute(Engine& e)
         e.placement[s - 1].offsetX = x;
         e.placement[s - 1].offsetY = y;
     }
-    e.PlaceSource(1);
-    e.PlaceSource(2);
-    e.ComposeTarget();
+    e.PlaceAndCompose(true, true);
 }
 
 }  // namespace

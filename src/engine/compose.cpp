@@ -154,15 +154,19 @@ void MergeRow(const Op& op, const SourceLayer& l1, const SourceLayer& l2, int r,
 }
 
 // Merges and tones each row into pre, and filters each output row as soon as the pre rows it
-// reads are done, while they are still in cache. An output row reads the two pre rows above it,
-// so the first two rows of every band but the first are filtered once all bands are done.
-template <class Op>
+// reads are done, while they are still in cache. place(from, to) first lays the band's layer
+// rows, so they too are still in cache when merged. An output row reads the two pre rows above
+// it, so the first two rows of every band but the first are filtered once all bands are done.
+template <class Op, class Place>
 void ComposeNormal(const Op& op, const SourceLayer& l1, const SourceLayer& l2, const ToneCurve& tone,
-                   const EffectFilter& filter, TargetImage& pre, TargetImage& out, RowBands& bands)
+                   const EffectFilter& filter, TargetImage& pre, TargetImage& out, RowBands& bands, int rows,
+                   const Place& place)
 {
     const int placed = std::min(l1.width, l2.width);
-    bands.Run(pre.height, [&](int from, int to) {
-        for (int r = from; r < to; ++r) {
+    const int composed = pre.width > 0 ? pre.height : 0;
+    bands.Run(rows, [&](int from, int to) {
+        place(from, to);
+        for (int r = from; r < std::min(to, composed); ++r) {
             uint8_t* row = pre.CanvasRow(r);
             MergeRow(op, l1, l2, r, placed, pre.width, row);
             tone.ApplyRow(row, pre.width);
@@ -170,10 +174,10 @@ void ComposeNormal(const Op& op, const SourceLayer& l1, const SourceLayer& l2, c
                 filter.Row(pre, out, r);
         }
     });
-    const int count = bands.BandsFor(pre.height);
+    const int count = bands.BandsFor(rows);
     for (int b = 1; b < count; ++b) {
-        const int from = RowBands::BandStart(pre.height, count, b);
-        const int to = RowBands::BandStart(pre.height, count, b + 1);
+        const int from = RowBands::BandStart(rows, count, b);
+        const int to = std::min(RowBands::BandStart(rows, count, b + 1), composed);
         for (int r = from; r < std::min(from + 2, to); ++r)
             filter.Row(pre, out, r);
     }
@@ -181,36 +185,56 @@ void ComposeNormal(const Op& op, const SourceLayer& l1, const SourceLayer& l2, c
 
 // The quick path: the bias average wherever both sources cover, whatever the merge method;
 // no tone, no effect.
+template <class Place>
 void ComposeQuick(const SourceLayer& l1, const SourceLayer& l2, int bias, Bgr base, TargetImage& out,
-                  RowBands& bands)
+                  RowBands& bands, int rows, const Place& place)
 {
     const int placed = std::min(l1.width, l2.width);
+    const int composed = out.width > 0 ? out.height : 0;
     const average op(bias, base);
-    bands.Run(out.height, [&](int from, int to) {
-        for (int r = from; r < to; ++r)
+    bands.Run(rows, [&](int from, int to) {
+        place(from, to);
+        for (int r = from; r < std::min(to, composed); ++r)
             MergeRow(op, l1, l2, r, placed, out.width, out.CanvasRow(r));
     });
 }
 
 }  // namespace
 
-void Engine::ComposeTarget()
+void Engine::ComposeTarget() { PlaceAndCompose(false, false); }
+
+void Engine::PlaceAndCompose(bool first, bool second)
 {
-    if (!TwoSources())
+    if (first)
+        PreparePlacement(1);
+    if (second)
+        PreparePlacement(2);
+    const int placedRows = first || second ? CanvasHeight() : 0;
+    const auto place = [&](int from, int to) {
+        to = std::min(to, placedRows);
+        if (first)
+            fill[0].Rows(layer[0], from, to);
+        if (second)
+            fill[1].Rows(layer[1], from, to);
+    };
+    if (!TwoSources()) {
+        bands.Run(placedRows, place);
         return;
+    }
     const int w = std::max(0, std::min({MaxCanvasWidth, layer[0].width, layer[1].width}));
     const int h = std::max(0, std::min({MaxCanvasHeight, layer[0].height, layer[1].height}));
     // Rows of a bitmap body need no padding when the width is a multiple of 4.
     target.Resize(std::min(MaxCanvasWidth, (w + 1) & ~3), h);
+    const int rows = std::max(placedRows, target.height);
 
     if (quickPreview) {
-        ComposeQuick(layer[0], layer[1], settings.sourceBias, settings.baseColour, target, bands);
+        ComposeQuick(layer[0], layer[1], settings.sourceBias, settings.baseColour, target, bands, rows, place);
     } else {
         preEffect.Resize(target.width, target.height);
         const ToneCurve tone(settings);
         const EffectFilter filter(settings.effect);
         WithMergeOperator(settings.mergeMethod, settings.sourceBias, settings.baseColour, [&](const auto& op) {
-            ComposeNormal(op, layer[0], layer[1], tone, filter, preEffect, target, bands);
+            ComposeNormal(op, layer[0], layer[1], tone, filter, preEffect, target, bands, rows, place);
         });
         // A new target discards the zone drawn on the old one.
         zone.x1 = zone.y1 = zone.x2 = zone.y2 = -1;

@@ -6,6 +6,7 @@
 #include "canvas.h"
 #include "edits.h"
 #include "merge_settings.h"
+#include "placement_kernels.h"
 #include "prompts.h"
 #include "row_bands.h"
 #include "settings_tables.h"
@@ -165,6 +166,9 @@ public:
 
     // Composition (compose.cpp): merge, tone, effect into the target.
     void ComposeTarget();
+    // PlaceSource for source 1 if first and for source 2 if second, then ComposeTarget, in one
+    // pass over bands of rows, so that each band's layer rows are merged while still in cache.
+    void PlaceAndCompose(bool first, bool second);
 
     MergeSettings settings;
     SourcePlacement placement[2];
@@ -190,8 +194,10 @@ private:
     std::string shown[PropertyCount];
     bool enabled[PropertyCount];
     bool messageOnScreen[2] = {false, false};
-    // Per-column terms of the placement being built, reused by every placement.
-    std::vector<double> columnX;
-    std::vector<double> columnY;
+    // Decides source s's placement before its first pixel, in fill[s - 1] (placement.cpp).
+    void PreparePlacement(SourceIndex s);
+
+    // Each source's placement being made, reused by every placement.
+    LayerFill fill[2];
     RowBands bands;
 };

@@ -303,17 +303,24 @@ bool Unscaled(const PlacementMap& m) { return m.unrotated && m.kx == 1.0 && m.ky
 // Every sample of an unscaled, unturned source lies on a stored pixel (X and Y are whole numbers,
 // so the interpolation weights are 65536, 0, 0, 0), and along a canvas row X steps by one: a row
 // of the layer is a run of a stored row, mirrored when flipped.
-void PlaceCopies(const PlacementMap& m, SourceLayer& layer, int from, int to)
+CopiedColumns FindCopiedColumns(const PlacementMap& m)
 {
     // Span columns whose X lies in the source; one run, as X is monotonic in the column.
-    int lo = m.width, hi = 0;
+    CopiedColumns k{m.width, 0, false, 0};
     for (int c = m.firstColumn; c < m.width; ++c)
         if (m.colX[c] >= 0 && m.colX[c] < m.srcW) {
-            lo = std::min(lo, c);
-            hi = c + 1;
+            k.lo = std::min(k.lo, c);
+            k.hi = c + 1;
         }
-    const bool flipped = hi - lo > 1 && m.colX[lo + 1] < m.colX[lo];
-    const int firstX = lo < hi ? static_cast<int>(m.colX[lo]) : 0;
+    k.flipped = k.hi - k.lo > 1 && m.colX[k.lo + 1] < m.colX[k.lo];
+    k.firstX = k.lo < k.hi ? static_cast<int>(m.colX[k.lo]) : 0;
+    return k;
+}
+
+void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& layer, int from, int to)
+{
+    const int lo = k.lo, hi = k.hi, firstX = k.firstX;
+    const bool flipped = k.flipped;
     for (int r = from; r < to; ++r) {
         uint8_t* px = layer.Row(r);
         uint8_t* covered = layer.MaskRow(r);
@@ -350,9 +357,41 @@ void PlaceCopies(const PlacementMap& m, SourceLayer& layer, int from, int to)
     }
 }
 
+void LayerFill::Clear(int w)
+{
+    loops = Loops::Clear;
+    width = w;
+}
+
+void LayerFill::Map(const PlacementMap& m)
+{
+    map = m;
+    width = m.width;
+    loops = Unscaled(m) ? Loops::Copies : PrepareWide(m, wide) ? Loops::Wide : Loops::Plain;
+    if (loops == Loops::Copies)
+        copied = FindCopiedColumns(m);
+}
+
+void LayerFill::Rows(SourceLayer& layer, int from, int to) const
+{
+    switch (loops) {
+    case Loops::Clear: ClearRows(layer, width, from, to); break;
+    case Loops::Copies: PlaceCopies(map, copied, layer, from, to); break;
+    case Loops::Wide: FillWide(*wide, layer, from, to); break;
+    case Loops::Plain: PlaceBaseline(map, layer, from, to); break;
+    }
+}
+
 void Engine::PlaceSource(SourceIndex s)
 {
+    PreparePlacement(s);
+    bands.Run(CanvasHeight(), [&](int from, int to) { fill[s - 1].Rows(layer[s - 1], from, to); });
+}
+
+void Engine::PreparePlacement(SourceIndex s)
+{
     SourceLayer& out = layer[s - 1];
+    LayerFill& f = fill[s - 1];
     const int W = CanvasWidth();
     const int H = CanvasHeight();
     const uint8_t* block = sources.Pixels(s);
@@ -362,7 +401,7 @@ void Engine::PlaceSource(SourceIndex s)
     out.Grow(W, H);
     if (!block || srcW < 1 || srcH < 1) {
         // The recorded size stays too.
-        bands.Run(H, [&](int from, int to) { ClearRows(out, W, from, to); });
+        f.Clear(W);
         return;
     }
     out.width = W;
@@ -377,7 +416,7 @@ void Engine::PlaceSource(SourceIndex s)
     const double SW = p.fitFactorH * settings.horizontalScale[s - 1] * srcW / 100;
     const double SH = p.fitFactorV * settings.verticalScale[s - 1] * srcH / 100;
     if (!(SW > 0 && SH > 0)) {
-        bands.Run(H, [&](int from, int to) { ClearRows(out, W, from, to); });
+        f.Clear(W);
         return;
     }
     const double kx = srcW / SW;
@@ -394,17 +433,17 @@ void Engine::PlaceSource(SourceIndex s)
     // Every column up to the next multiple of 8, so that vector loops may read whole groups;
     // the first column of the span is never visited.
     const int paddedWidth = (W + 7) & ~7;
-    if (columnX.size() < size_t(paddedWidth)) {
-        columnX.resize(paddedWidth);
-        columnY.resize(paddedWidth);
+    if (f.columnX.size() < size_t(paddedWidth)) {
+        f.columnX.resize(paddedWidth);
+        f.columnY.resize(paddedWidth);
     }
     for (int c = 0; c < paddedWidth; ++c) {
         const int u = c + p.offsetX - tgx;
         double xc = u * kx - hx;
         if (flip)
             xc = -xc;
-        columnX[c] = (hx + xc) - xc * eps;
-        columnY[c] = xc * sigma;
+        f.columnX[c] = (hx + xc) - xc * eps;
+        f.columnY[c] = xc * sigma;
     }
     // Most sources cover every pixel; then no pixel needs its coverage byte.
     const uint8_t* mask = sources.Mask(s);
@@ -429,10 +468,7 @@ void Engine::PlaceSource(SourceIndex s)
                          quickPreview,
                          eps == 0 && sigma == 0,
                          kx,
-                         columnX.data(),
-                         columnY.data()};
-    if (Unscaled(m))
-        bands.Run(H, [&](int from, int to) { PlaceCopies(m, out, from, to); });
-    else if (!PlaceWide(m, out, bands))
-        bands.Run(H, [&](int from, int to) { PlaceBaseline(m, out, from, to); });
+                         f.columnX.data(),
+                         f.columnY.data()};
+    f.Map(m);
 }

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "canvas.h"
-#include "row_bands.h"
 
 // Everything a placement decides before its first pixel.
 struct PlacementMap {
@@ -57,12 +58,48 @@ void PlaceBaseline(const PlacementMap& m, SourceLayer& layer, int from, int to);
 
 // True when the source is neither scaled nor turned, so that its layer is made of row copies.
 bool Unscaled(const PlacementMap& m);
+// Where the rows of such a source land: canvas columns [lo, hi) take stored columns from firstX
+// on, to the left when flipped.
+struct CopiedColumns {
+    int lo, hi;
+    bool flipped;
+    int firstX;
+};
+CopiedColumns FindCopiedColumns(const PlacementMap& m);
 // The layer of such a source, rows [from, to): the same bits as the per-pixel mapping.
-void PlaceCopies(const PlacementMap& m, SourceLayer& layer, int from, int to);
+void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& layer, int from, int to);
 
-// Every row with 256-bit vectors, in bands; false (the layer untouched) where the processor lacks
-// them, where the source is too large for 32-bit offsets, or while vector loops are disallowed.
-bool PlaceWide(const PlacementMap& m, SourceLayer& layer, RowBands& bands);
+// The same with 256-bit vectors: what they decide before the first row is kept in a plan, made
+// on first use and reused; false where the processor lacks them, where the source is too large
+// for 32-bit offsets, or while vector loops are disallowed.
+struct WidePlan;
+void DeleteWidePlan(WidePlan* plan);
+using WidePlanPtr = std::unique_ptr<WidePlan, decltype(&DeleteWidePlan)>;
+bool PrepareWide(const PlacementMap& m, WidePlanPtr& plan);
+void FillWide(const WidePlan& plan, SourceLayer& layer, int from, int to);
+
+// One source's placement decided before its first pixel: it clears and fills any band of rows of
+// the layer, each row the same whichever band holds it.
+class LayerFill {
+public:
+    // Rows are cleared over width columns; nothing is placed.
+    void Clear(int width);
+    // Rows take the mapping m (its column terms in columnX and columnY), by the fastest loops
+    // that give its bits.
+    void Map(const PlacementMap& m);
+    void Rows(SourceLayer& layer, int from, int to) const;
+
+    std::vector<double> columnX;
+    std::vector<double> columnY;
+
+private:
+    enum class Loops { Clear, Copies, Wide, Plain };
+    Loops loops = Loops::Clear;
+    PlacementMap map{};
+    CopiedColumns copied{};
+    int width = 0;
+    WidePlanPtr wide{nullptr, &DeleteWidePlan};
+};
 
 // Lets tests run the plain loop on machines that have the wide one. Returns the previous setting.
 bool AllowWidePlacement(bool allowed);

@@ -126,15 +126,13 @@ WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, So
 }
 
 template <bool Quick, bool Holes>
-WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer,
-                          RowBands& bands)
+WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer, int from,
+                          int to)
 {
-    bands.Run(m.height, [&](int from, int to) {
-        if (m.unrotated)
-            FillLayer<Quick, Holes, true>(m, k, g, layer, from, to);
-        else
-            FillLayer<Quick, Holes, false>(m, k, g, layer, from, to);
-    });
+    if (m.unrotated)
+        FillLayer<Quick, Holes, true>(m, k, g, layer, from, to);
+    else
+        FillLayer<Quick, Holes, false>(m, k, g, layer, from, to);
 }
 
 // For each full group of an unturned source, whether each half's neighbour pairs lie within 16
@@ -210,9 +208,22 @@ intptr_t BandStep(const PlacementMap& m)
     return intptr_t(static_cast<int>(rows)) * m.stride + intptr_t(static_cast<int>(columns)) * 3;
 }
 
-WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
+}  // namespace
+
+// What the 256-bit loops decide before the first row.
+struct WidePlan {
+    PlacementMap m;
+    Context k;
+    Groups g;
+};
+
+namespace {
+
+WIDE void PrepareAvx2(const PlacementMap& m, WidePlan& plan)
 {
-    Context k{m.block,
+    plan.m = m;
+    Context& k = plan.k;
+    k = Context{m.block,
               m.mask,
               m.colX,
               m.colY,
@@ -247,7 +258,7 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
         k.firstPairs[ch] = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
         k.secondPairs[ch] = _mm256_load_si256(reinterpret_cast<const __m256i*>(second));
     }
-    Groups g;
+    Groups& g = plan.g;
     g.count = (m.width + Lanes - 1) / Lanes;
     g.maxYAll = -std::numeric_limits<double>::infinity();
     const double inf = std::numeric_limits<double>::infinity();
@@ -274,28 +285,41 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
     }
     if (m.unrotated && !m.mask)
         m.quick ? FindNearestWindows(m, g) : FindWindows(m, g);
-    if (m.quick)
-        m.mask ? FillLayerTurned<true, true>(m, k, g, layer, bands) : FillLayerTurned<true, false>(m, k, g, layer, bands);
-    else
-        m.mask ? FillLayerTurned<false, true>(m, k, g, layer, bands)
-               : FillLayerTurned<false, false>(m, k, g, layer, bands);
 }
 
 }  // namespace
 
-bool PlaceWide(const PlacementMap& m, SourceLayer& layer, RowBands& bands)
+bool PrepareWide(const PlacementMap& m, WidePlanPtr& plan)
 {
     if (!wideAllowed.load(std::memory_order_relaxed) || !__builtin_cpu_supports("avx2"))
         return false;
     // Byte offsets into the block and the coverage bytes are 32-bit lanes.
     if (m.blockBytes > size_t(INT_MAX) || size_t(m.srcW) * m.srcH > size_t(INT_MAX))
         return false;
-    PlaceAvx2(m, layer, bands);
+    if (!plan)
+        plan.reset(new WidePlan);
+    PrepareAvx2(m, *plan);
     return true;
 }
 
+void FillWide(const WidePlan& plan, SourceLayer& layer, int from, int to)
+{
+    const PlacementMap& m = plan.m;
+    if (m.quick)
+        m.mask ? FillLayerTurned<true, true>(m, plan.k, plan.g, layer, from, to)
+               : FillLayerTurned<true, false>(m, plan.k, plan.g, layer, from, to);
+    else
+        m.mask ? FillLayerTurned<false, true>(m, plan.k, plan.g, layer, from, to)
+               : FillLayerTurned<false, false>(m, plan.k, plan.g, layer, from, to);
+}
+
+void DeleteWidePlan(WidePlan* plan) { delete plan; }
+
 #else
 
-bool PlaceWide(const PlacementMap&, SourceLayer&, RowBands&) { return false; }
+struct WidePlan {};
+bool PrepareWide(const PlacementMap&, WidePlanPtr&) { return false; }
+void FillWide(const WidePlan&, SourceLayer&, int, int) {}
+void DeleteWidePlan(WidePlan* plan) { delete plan; }
 
 #endif

@@ -3,13 +3,15 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
-// Runs work on canvas rows in bands shared among a few threads, the calling thread among them.
-// Threads take the next undone band until none is left, so a thread the system does not run
-// costs nothing but its share going to the others. Each row is computed by the same code
-// whichever band and thread hold it, so results never depend on the number of threads.
-// Threads start on first use and sleep between runs.
+// Runs work on canvas rows in bands of a few rows, small enough that what one step of the work
+// writes is still in cache for the next. The bands are shared among a few threads, the calling
+// thread among them: each takes the next undone band until none is left, so a thread the system
+// does not run costs nothing but its share going to the others. The bands depend on the rows
+// alone and each row is computed by the same code whichever thread holds it, so results never
+// depend on the number of threads. Threads start on first use and sleep between runs.
 class RowBands {
 public:
     RowBands() = default;
@@ -17,11 +19,11 @@ public:
     RowBands& operator=(const RowBands&) = delete;
     ~RowBands();
 
-    // 1 (the default) runs everything on the calling thread as one band.
+    // 1 (the default) runs every band on the calling thread.
     void SetThreads(int n);
     int Threads() const { return threads; }
     // Bands that rows [0, rows) split into.
-    int BandsFor(int rows) const;
+    static int BandsFor(int rows);
     // First row of band b of count bands over rows; band count starts at rows.
     static int BandStart(int rows, int count, int b) { return int(static_cast<long long>(rows) * b / count); }
     // Calls job(from, to) once per band of [0, rows) and returns when every band is done.
@@ -29,11 +31,14 @@ public:
     void Run(int rows, Job&& job)
     {
         const int count = BandsFor(rows);
-        if (count <= 1) {
-            job(0, rows);
+        if (count <= 1 || threads <= 1) {
+            for (int b = 0; b < count; ++b)
+                job(BandStart(rows, count, b), BandStart(rows, count, b + 1));
             return;
         }
-        Dispatch(rows, count, [](void* j, int from, int to) { (*static_cast<Job*>(j))(from, to); }, &job);
+        using J = std::remove_reference_t<Job>;
+        Dispatch(rows, count, [](void* j, int from, int to) { (*static_cast<J*>(j))(from, to); },
+                 const_cast<void*>(static_cast<const void*>(&job)));
     }
 
 private:

@@ -77,20 +77,6 @@ void ReferencePlace(const Engine& e, const SourceView& view, SourceIndex s, Sour
     out.height = H;
 }
 
-// Empty when both layers agree over w x h, else the first difference.
-std::string LayerDifference(const SourceLayer& a, const SourceLayer& b, int w, int h)
-{
-    if (a.width != b.width || a.height != b.height)
-        return "layer size differs";
-    for (int r = 0; r < h; ++r)
-        for (int c = 0; c < w; ++c)
-            if (!(LayerPixel(a, r, c) == LayerPixel(b, r, c)) || a.MaskRow(r)[c] != b.MaskRow(r)[c])
-                return "row " + std::to_string(r) + " column " + std::to_string(c) + ": expected " +
-                       Describe(LayerPixel(a, r, c)) + " mask " + std::to_string(a.MaskRow(r)[c]) + ", got " +
-                       Describe(LayerPixel(b, r, c)) + " mask " + std::to_string(b.MaskRow(r)[c]);
-    return {};
-}
-
 // An unscaled, unfitted source 1 of w x h on its own canvas, the way most known cases start.
 struct PlainRig : EngineRig {
     PlainRig(int w, int h) : EngineRig(w, h)

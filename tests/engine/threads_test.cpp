@@ -13,17 +13,6 @@ using namespace testutils;
 
 namespace {
 
-std::string LayersDiffer(const SourceLayer& a, const SourceLayer& b, int w, int h)
-{
-    if (a.width != b.width || a.height != b.height)
-        return "recorded size";
-    for (int r = 0; r < h; ++r)
-        for (int c = 0; c < w; ++c)
-            if (!(LayerPixel(a, r, c) == LayerPixel(b, r, c)) || a.MaskRow(r)[c] != b.MaskRow(r)[c])
-                return "row " + std::to_string(r) + " column " + std::to_string(c);
-    return {};
-}
-
 // Random sources, placements and settings, the same for every engine given.
 void RandomRecompute(std::mt19937& rng, int round, std::initializer_list<EngineRig*> rigs)
 {
@@ -98,8 +87,8 @@ TEST(Threads, ResultsDoNotDependOnTheThreadCount)
         for (EngineRig* rig : {&two, &three}) {
             const Engine& t = rig->engine;
             SCOPED_TRACE("round " + std::to_string(round) + ", threads " + std::to_string(t.Threads()));
-            ASSERT_EQ(LayersDiffer(e.layer[0], t.layer[0], w, h), "");
-            ASSERT_EQ(LayersDiffer(e.layer[1], t.layer[1], w, h), "");
+            ASSERT_EQ(LayerDifference(e.layer[0], t.layer[0], w, h), "");
+            ASSERT_EQ(LayerDifference(e.layer[1], t.layer[1], w, h), "");
             ASSERT_EQ(FirstDifference(e.target, t.target), "");
             if (!e.quickPreview) {
                 ASSERT_EQ(FirstDifference(e.preEffect, t.preEffect), "");

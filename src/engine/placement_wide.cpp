@@ -137,7 +137,8 @@ WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups&
 
 // For each full group of an unturned source, whether each half's neighbour pairs lie within 16
 // bytes of a row, and the byte picks that make them pairs of 16-bit values per channel. The
-// right neighbour is the pixel itself in the last column.
+// right neighbour is the pixel itself in the last column. Also the column parts of the weights,
+// by the operations the group loops would do.
 void FindWindows(const PlacementMap& m, Groups& g)
 {
     for (int gi = 0; gi < g.count; ++gi) {
@@ -167,6 +168,11 @@ void FindWindows(const PlacementMap& m, Groups& g)
             }
         }
         g.windowed[gi] = fits;
+        for (int c = gi * Lanes; fits && c < gi * Lanes + Lanes; ++c) {
+            const double fx = m.colX[c] - static_cast<int>(m.colX[c]);
+            g.oneMinusFx[c] = 1 - fx;
+            g.fxScaled[c] = fx * 65536;
+        }
     }
 }
 

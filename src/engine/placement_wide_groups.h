@@ -53,6 +53,9 @@ struct Groups {
     bool windowed[MaxGroups];
     int windowStart[MaxGroups][2];
     alignas(32) int8_t window[MaxGroups][3][32];
+    // Unturned, interpolated: per column the column parts of the weights, 1 - fx and fx * 65536.
+    alignas(32) double oneMinusFx[MaxGroups * Lanes];
+    alignas(32) double fxScaled[MaxGroups * Lanes];
 };
 
 // Group classes on one row.
@@ -450,9 +453,12 @@ WIDE inline void PlaceGroup(const Context& k, const RowTerms& rt, int c, unsigne
 WIDE inline void PlaceWindowGroup(const Context& k, const Groups& g, int gi, const RowTerms& rt, uint8_t* out,
                                   uint8_t* covered)
 {
+    (void)k;
     const int c = gi * Lanes;
-    const __m256d x0 = _mm256_loadu_pd(k.colX + c), x1 = _mm256_loadu_pd(k.colX + c + 4);
-    Weights w = UnturnedWeights(rt, x0, x1, _mm256_cvttpd_epi32(x0), _mm256_cvttpd_epi32(x1));
+    const __m256d ax0 = _mm256_load_pd(g.oneMinusFx + c), ax1 = _mm256_load_pd(g.oneMinusFx + c + 4);
+    const __m256d sx0 = _mm256_load_pd(g.fxScaled + c), sx1 = _mm256_load_pd(g.fxScaled + c + 4);
+    Weights w{Product(rt.topWeight, ax0, rt.topWeight, ax1), Product(rt.bottomWeight, ax0, rt.bottomWeight, ax1),
+              Product(sx0, rt.oneMinusFy, sx1, rt.oneMinusFy), Product(sx0, rt.fy, sx1, rt.fy)};
     // A w00 of 65536 needs fy below 2^-16, where the lower row is the upper one (see PlaceRow).
     const __m256i half = _mm256_set1_epi32(32768);
     const __m256i split = _mm256_and_si256(_mm256_cmpeq_epi32(w.w00, _mm256_add_epi32(half, half)), half);

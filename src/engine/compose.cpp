@@ -174,13 +174,16 @@ void ComposeNormal(const Op& op, const SourceLayer& l1, const SourceLayer& l2, c
                 filter.Row(pre, out, r);
         }
     });
+    // Those rows, shared out by their bands' numbers 1..count - 1.
     const int count = bands.BandsFor(rows);
-    for (int b = 1; b < count; ++b) {
-        const int from = RowBands::BandStart(rows, count, b);
-        const int to = std::min(RowBands::BandStart(rows, count, b + 1), composed);
-        for (int r = from; r < std::min(from + 2, to); ++r)
-            filter.Row(pre, out, r);
-    }
+    bands.Run(count - 1, [&](int first, int last) {
+        for (int b = first + 1; b <= last; ++b) {
+            const int from = RowBands::BandStart(rows, count, b);
+            const int to = std::min(RowBands::BandStart(rows, count, b + 1), composed);
+            for (int r = from; r < std::min(from + 2, to); ++r)
+                filter.Row(pre, out, r);
+        }
+    });
 }
 
 // The quick path: the bias average wherever both sources cover, whatever the merge method;

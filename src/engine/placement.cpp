@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -445,10 +446,19 @@ void Engine::PreparePlacement(SourceIndex s)
         f.columnX[c] = (hx + xc) - xc * eps;
         f.columnY[c] = xc * sigma;
     }
-    // Most sources cover every pixel; then no pixel needs its coverage byte.
+    // Most sources cover every pixel; then no pixel needs its coverage byte. The rows are
+    // searched for holes in bands.
     const uint8_t* mask = sources.Mask(s);
-    if (mask && !std::memchr(mask, 0, size_t(srcW) * srcH))
-        mask = nullptr;
+    if (mask) {
+        std::atomic<bool> holes{false};
+        bands.Run(srcH, [&](int from, int to) {
+            if (!holes.load(std::memory_order_relaxed) &&
+                std::memchr(mask + size_t(from) * srcW, 0, size_t(to - from) * srcW))
+                holes.store(true, std::memory_order_relaxed);
+        });
+        if (!holes.load())
+            mask = nullptr;
+    }
     const PlacementMap m{block,
                          size_t(sources.Stride(s)) * srcH,
                          mask,

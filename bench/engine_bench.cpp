@@ -32,6 +32,7 @@ std::unique_ptr<Engine> FilledEngine(int w, int h)
     e->canvasRect = CanvasRect{0, 0, w, h};
     for (int s = 0; s < 2; ++s) {
         SourceLayer& l = e->layer[s];
+        l.Reshape(w, h);
         for (int r = 0; r < h; ++r) {
             uint8_t* px = l.Row(r);
             uint8_t* m = l.MaskRow(r);

@@ -51,7 +51,7 @@ void PlaceFitted(benchmark::State& state, SourceIndex s, double angle, bool quic
     engine->quickPreview = quick;
     for (auto _ : state) {
         engine->PlaceSource(s);
-        benchmark::DoNotOptimize(engine->layer[s - 1].pixels.data());
+        benchmark::DoNotOptimize(engine->layer[s - 1].memory.data());
     }
 }
 

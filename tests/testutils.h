@@ -121,6 +121,7 @@ inline Bgr RandomBgr(std::mt19937& rng)
 // probability coverPercent / 100 (mask 1), else uncovered (mask 0).
 inline void FillLayerRandom(SourceLayer& layer, int w, int h, std::mt19937& rng, int coverPercent = 80)
 {
+    layer.Reshape(w, h);
     for (int r = 0; r < h; ++r) {
         uint8_t* px = layer.Row(r);
         uint8_t* m = layer.MaskRow(r);
@@ -170,6 +171,20 @@ inline std::string Describe(Bgr p)
     char buf[48];
     std::snprintf(buf, sizeof buf, "(b %d, g %d, r %d)", p.blue, p.green, p.red);
     return buf;
+}
+
+// Empty when both layers agree over w x h, else the first difference.
+inline std::string LayerDifference(const SourceLayer& a, const SourceLayer& b, int w, int h)
+{
+    if (a.width != b.width || a.height != b.height)
+        return "layer size differs";
+    for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c)
+            if (!(LayerPixel(a, r, c) == LayerPixel(b, r, c)) || a.MaskRow(r)[c] != b.MaskRow(r)[c])
+                return "row " + std::to_string(r) + " column " + std::to_string(c) + ": expected " +
+                       Describe(LayerPixel(a, r, c)) + " mask " + std::to_string(a.MaskRow(r)[c]) + ", got " +
+                       Describe(LayerPixel(b, r, c)) + " mask " + std::to_string(b.MaskRow(r)[c]);
+    return {};
 }
 
 // Empty when both pictures have the same size and pixels, else where and how they first differ.

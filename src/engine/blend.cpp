@@ -18,8 +18,7 @@ constexpr double FullStrength = 8.0;  // a strength of 8 steps reaches the sourc
 
 void CopyPicture(const TargetImage& from, TargetImage& to)
 {
-    to.width = from.width;
-    to.height = from.height;
+    to.Resize(from.width, from.height);
     std::memcpy(to.pixels.data(), from.pixels.data(), size_t(from.width) * from.height * 3);
 }
 

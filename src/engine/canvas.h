@@ -1,11 +1,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "pixel_memory.h"
+
+// The largest canvas the program offers.
 constexpr int MaxCanvasWidth = 2048;
 constexpr int MaxCanvasHeight = 1536;
-constexpr int LayerStride = 2048;  // pixels per layer row, whatever the canvas width
 
 // The canvas in the view's client coordinates.
 struct CanvasRect {
@@ -18,25 +19,53 @@ struct CanvasRect {
     bool operator==(const CanvasRect&) const = default;
 };
 
-// One placed source on the canvas: pixels and coverage at a fixed stride, row 0 on top.
-struct SourceLayer {
-    std::vector<uint8_t> pixels = std::vector<uint8_t>(size_t(MaxCanvasHeight) * LayerStride * 3);
-    std::vector<uint8_t> mask = std::vector<uint8_t>(size_t(MaxCanvasHeight) * LayerStride);
-    int width = 0;
-    int height = 0;
+// Leaves a buffer without storage until the engine sizes it to the canvas in use.
+struct Unsized {};
 
-    uint8_t* Row(int r) { return pixels.data() + size_t(r) * LayerStride * 3; }
-    const uint8_t* Row(int r) const { return pixels.data() + size_t(r) * LayerStride * 3; }
-    uint8_t* MaskRow(int r) { return mask.data() + size_t(r) * LayerStride; }
-    const uint8_t* MaskRow(int r) const { return mask.data() + size_t(r) * LayerStride; }
+// One placed source on the canvas: pixels and coverage, row 0 on top, `stride` pixels per row.
+// Storage grows to the largest canvas placed on (a smaller one leaves what lies beyond it as it
+// was), its rows rounded up to a multiple of 4 pixels so that the column a rounded-up target
+// width adds lies inside them.
+struct SourceLayer {
+    // A standalone layer with room for any canvas within the limits; it reads as zero until written.
+    SourceLayer() : SourceLayer(MaxCanvasWidth, MaxCanvasHeight) {}
+    explicit SourceLayer(Unsized) {}
+    SourceLayer(int columns, int lines) { Reshape(columns, lines); }
+
+    PixelMemory memory;  // all pixel rows, then all coverage rows
+    int width = 0;   // recorded by the last placement of an existing source
+    int height = 0;
+    int stride = 0;  // pixels per stored row
+    int rowCount = 0;  // stored rows
+
+    static int StrideFor(int columns) { return (columns + 3) & ~3; }
+    bool Holds(int columns, int lines) const { return stride >= columns && rowCount >= lines; }
+    // Storage for a canvas of columns x lines, kept when its shape is already that; new storage
+    // reads as zero.
+    void Reshape(int columns, int lines);
+    // Storage that also holds a canvas of columns x lines, keeping what the layer holds now.
+    void Grow(int columns, int lines);
+
+    uint8_t* Row(int r) { return memory.data() + size_t(r) * stride * 3; }
+    const uint8_t* Row(int r) const { return memory.data() + size_t(r) * stride * 3; }
+    uint8_t* MaskRow(int r) { return memory.data() + (size_t(rowCount) * 3 + r) * stride; }
+    const uint8_t* MaskRow(int r) const { return memory.data() + (size_t(rowCount) * 3 + r) * stride; }
 };
 
-// A picture of at most the canvas limits: TW x TH blue-green-red pixels, rows bottom-up,
-// no padding (TW is a multiple of 4, so this is the body of a 24-bit bitmap).
+// A picture of TW x TH blue-green-red pixels, rows bottom-up, no padding (TW is a multiple of 4,
+// so this is the body of a 24-bit bitmap).
 struct TargetImage {
+    // A standalone picture with room for any target within the limits; it reads as zero until written.
+    TargetImage() : pixels(size_t(MaxCanvasWidth) * MaxCanvasHeight * 3) {}
+    explicit TargetImage(Unsized) {}
+
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> pixels = std::vector<uint8_t>(size_t(MaxCanvasWidth) * MaxCanvasHeight * 3);
+    PixelMemory pixels;
+
+    // Sets the size; the storage is replaced only when it cannot hold the new size or holds more
+    // than it needs, and then the pixels are undefined until written.
+    void Resize(int w, int h);
 
     // Canvas row r (from the top) lives at stored row height - 1 - r.
     uint8_t* CanvasRow(int r) { return pixels.data() + size_t(height - 1 - r) * width * 3; }

@@ -74,11 +74,40 @@ void LumaRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, int
     }
 }
 
+// n copies of one pixel.
+void FillPixel(uint8_t* out, Bgr p, int n)
+{
+    if (n <= 0)
+        return;
+    StoreBgr(out, p);
+    for (size_t done = 1; done < size_t(n);) {
+        const size_t more = std::min(done, size_t(n) - done);
+        std::memcpy(out + 3 * done, out, 3 * more);
+        done += more;
+    }
+}
+
+// What an operator shows where at most one source covers: the covering source's pixel, or the
+// base colour; the base class writes nothing at all.
+template <class Op>
+constexpr bool SettlesCoverage = !std::is_same_v<Op, pixel>;
+template <class Op, int M1, int M2>
+constexpr bool ShowsOneSource = (M1 == 1 && M2 == 0 && !std::is_same_v<Op, picture2>) ||
+                                (M1 == 0 && M2 == 1 && !std::is_same_v<Op, picture1>);
+
 // A run of pixels with the same marks, known here as constants: the operator's coverage test
 // folds away and its formula inlines into the loop.
 template <class Op, int M1, int M2>
 void MergeRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, int n)
 {
+    if constexpr (SettlesCoverage<Op> && !(M1 == 1 && M2 == 1)) {
+        // Where one source or none covers, the run is that source's pixels or the base colour.
+        if constexpr (ShowsOneSource<Op, M1, M2>)
+            std::memcpy(out, M1 == 1 ? a : b, size_t(n) * 3);
+        else
+            FillPixel(out, op.Base(), n);
+        return;
+    }
     if constexpr (M1 == 1 && M2 == 1) {
         if constexpr (std::is_same_v<Op, average>) {
             if (op.Weight() >= 0 && op.Weight() <= 256)
@@ -95,7 +124,7 @@ void MergeRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, in
 
 // Merges target columns 0..width - 1 of canvas row r. Columns from `placed` on lie beyond what
 // placement cleared and filled (the column added when the width rounds up): the layers hold
-// stale memory there, so those pixels count as covered by neither source.
+// nothing placed there, so those pixels count as covered by neither source and are not read.
 template <class Op>
 void MergeRow(const Op& op, const SourceLayer& l1, const SourceLayer& l2, int r, int placed, int width, uint8_t* out)
 {
@@ -121,55 +150,94 @@ void MergeRow(const Op& op, const SourceLayer& l1, const SourceLayer& l2, int r,
         c = e;
     }
     for (int c = n; c < width; ++c)
-        op.combine(0, 0, LoadBgr(a + 3 * c), LoadBgr(b + 3 * c), out + 3 * c);
+        op.combine(0, 0, Bgr{}, Bgr{}, out + 3 * c);
 }
 
 // Merges and tones each row into pre, and filters each output row as soon as the pre rows it
-// reads are done, while they are still in cache.
-template <class Op>
+// reads are done, while they are still in cache. place(from, to) first lays the band's layer
+// rows, so they too are still in cache when merged. An output row reads the two pre rows above
+// it, so the first two rows of every band but the first are filtered once all bands are done.
+template <class Op, class Place>
 void ComposeNormal(const Op& op, const SourceLayer& l1, const SourceLayer& l2, const ToneCurve& tone,
-                   const EffectFilter& filter, TargetImage& pre, TargetImage& out)
+                   const EffectFilter& filter, TargetImage& pre, TargetImage& out, RowBands& bands, int rows,
+                   const Place& place)
 {
     const int placed = std::min(l1.width, l2.width);
-    for (int r = 0; r < pre.height; ++r) {
-        uint8_t* row = pre.CanvasRow(r);
-        MergeRow(op, l1, l2, r, placed, pre.width, row);
-        tone.ApplyRow(row, pre.width);
-        filter.Row(pre, out, r);
-    }
+    const int composed = pre.width > 0 ? pre.height : 0;
+    bands.Run(rows, [&](int from, int to) {
+        place(from, to);
+        for (int r = from; r < std::min(to, composed); ++r) {
+            uint8_t* row = pre.CanvasRow(r);
+            MergeRow(op, l1, l2, r, placed, pre.width, row);
+            tone.ApplyRow(row, pre.width);
+            if (from == 0 || r >= from + 2)
+                filter.Row(pre, out, r);
+        }
+    });
+    // Those rows, shared out by their bands' numbers 1..count - 1.
+    const int count = bands.BandsFor(rows);
+    bands.Run(count - 1, [&](int first, int last) {
+        for (int b = first + 1; b <= last; ++b) {
+            const int from = RowBands::BandStart(rows, count, b);
+            const int to = std::min(RowBands::BandStart(rows, count, b + 1), composed);
+            for (int r = from; r < std::min(from + 2, to); ++r)
+                filter.Row(pre, out, r);
+        }
+    });
 }
 
 // The quick path: the bias average wherever both sources cover, whatever the merge method;
 // no tone, no effect.
-void ComposeQuick(const SourceLayer& l1, const SourceLayer& l2, int bias, Bgr base, TargetImage& out)
+template <class Place>
+void ComposeQuick(const SourceLayer& l1, const SourceLayer& l2, int bias, Bgr base, TargetImage& out,
+                  RowBands& bands, int rows, const Place& place)
 {
     const int placed = std::min(l1.width, l2.width);
+    const int composed = out.width > 0 ? out.height : 0;
     const average op(bias, base);
-    for (int r = 0; r < out.height; ++r)
-        MergeRow(op, l1, l2, r, placed, out.width, out.CanvasRow(r));
+    bands.Run(rows, [&](int from, int to) {
+        place(from, to);
+        for (int r = from; r < std::min(to, composed); ++r)
+            MergeRow(op, l1, l2, r, placed, out.width, out.CanvasRow(r));
+    });
 }
 
 }  // namespace
 
-void Engine::ComposeTarget()
+void Engine::ComposeTarget() { PlaceAndCompose(false, false); }
+
+void Engine::PlaceAndCompose(bool first, bool second)
 {
-    if (!TwoSources())
+    if (first)
+        PreparePlacement(1);
+    if (second)
+        PreparePlacement(2);
+    const int placedRows = first || second ? CanvasHeight() : 0;
+    const auto place = [&](int from, int to) {
+        to = std::min(to, placedRows);
+        if (first)
+            fill[0].Rows(layer[0], from, to);
+        if (second)
+            fill[1].Rows(layer[1], from, to);
+    };
+    if (!TwoSources()) {
+        bands.Run(placedRows, place);
         return;
+    }
     const int w = std::max(0, std::min({MaxCanvasWidth, layer[0].width, layer[1].width}));
     const int h = std::max(0, std::min({MaxCanvasHeight, layer[0].height, layer[1].height}));
     // Rows of a bitmap body need no padding when the width is a multiple of 4.
-    target.width = std::min(MaxCanvasWidth, (w + 1) & ~3);
-    target.height = h;
+    target.Resize(std::min(MaxCanvasWidth, (w + 1) & ~3), h);
+    const int rows = std::max(placedRows, target.height);
 
     if (quickPreview) {
-        ComposeQuick(layer[0], layer[1], settings.sourceBias, settings.baseColour, target);
+        ComposeQuick(layer[0], layer[1], settings.sourceBias, settings.baseColour, target, bands, rows, place);
     } else {
-        preEffect.width = target.width;
-        preEffect.height = target.height;
+        preEffect.Resize(target.width, target.height);
         const ToneCurve tone(settings);
         const EffectFilter filter(settings.effect);
         WithMergeOperator(settings.mergeMethod, settings.sourceBias, settings.baseColour, [&](const auto& op) {
-            ComposeNormal(op, layer[0], layer[1], tone, filter, preEffect, target);
+            ComposeNormal(op, layer[0], layer[1], tone, filter, preEffect, target, bands, rows, place);
         });
         // A new target discards the zone drawn on the old one.
         zone.x1 = zone.y1 = zone.x2 = zone.y2 = -1;

@@ -80,8 +80,7 @@ void Engine::ApplyNumber(const PropertyRow& row, int v)
         const SourceIndex s = row.source;
         (row.tag == 0 ? settings.verticalScale : settings.horizontalScale)[s - 1] = v;
         UpdateSourceGeometry(s);
-        PlaceSource(s);
-        ComposeTarget();
+        PlaceAndCompose(s == 1, s == 2);
         if (listener && listener->ScrollSource() == s)
             listener->ScrollSourceRequested(s, false);
         return;
@@ -142,8 +141,7 @@ void Engine::CommitFlag(PropertyId id, bool value)
     const bool scaleMethod = id == PropertyId::ScaleToTarget1 || id == PropertyId::ScaleToTarget2;
     (scaleMethod ? settings.scaleToTarget : settings.flipHorizontal)[s - 1] = value;
     UpdateSourceGeometry(s);
-    PlaceSource(s);
-    ComposeTarget();
+    PlaceAndCompose(s == 1, s == 2);
     // The pane's "Scroll source" command, enabled only with both sources loaded.
     if (scaleMethod && listener && TwoSources())
         listener->ScrollSourceRequested(s, true);
@@ -192,7 +190,5 @@ void Engine::ResetAllParameters()
         placement[s - 1].offsetX = x;
         placement[s - 1].offsetY = y;
     }
-    PlaceSource(1);
-    PlaceSource(2);
-    ComposeTarget();
+    PlaceAndCompose(true, true);
 }

@@ -239,8 +239,7 @@ void EffectFilter::Row(const TargetImage& pre, TargetImage& out, int y) const
 
 void EffectFilter::Apply(const TargetImage& pre, TargetImage& out) const
 {
-    out.width = pre.width;
-    out.height = pre.height;
+    out.Resize(pre.width, pre.height);
     for (int y = 0; y < pre.height; ++y)
         Row(pre, out, y);
 }

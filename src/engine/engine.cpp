@@ -1,7 +1,7 @@
 #include "engine.h"
 
 Engine::Engine(const SourceView& view)
-    : sources(view), columnX(MaxCanvasWidth), columnY(MaxCanvasWidth)
+    : sources(view)
 {
     for (const PropertyRow& row : PropertyTable) {
         shown[static_cast<int>(row.id)] = row.shownDefault;

@@ -6,7 +6,9 @@
 #include "canvas.h"
 #include "edits.h"
 #include "merge_settings.h"
+#include "placement_kernels.h"
 #include "prompts.h"
+#include "row_bands.h"
 #include "settings_tables.h"
 #include "source_view.h"
 
@@ -77,8 +79,9 @@ public:
 // Radians per degree as the program has always used it (3.14159 / 180).
 constexpr double DegreesToRadians = 0.017453277777777776;
 
-// The compositing engine of one view: settings, placements, fixed buffers, blend state.
-// All buffers are allocated once here; recomputations allocate nothing.
+// The compositing engine of one view: settings, placements, buffers, blend state.
+// Buffers are sized to the canvas when a placement or composition first needs that size and
+// kept while it stays; recomputations at an unchanged canvas size allocate nothing.
 class Engine {
 public:
     explicit Engine(const SourceView& sources);
@@ -86,6 +89,10 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     void SetListener(EngineListener* l) { listener = l; }
+    // Threads that placement and composition share their rows among; 1 (the default) keeps all
+    // work on the calling thread. The results are the same for every count.
+    void SetThreads(int n) { bands.SetThreads(n); }
+    int Threads() const { return bands.Threads(); }
     void SetPrompts(Prompts* p) { prompts = p; }
     EngineListener* Listener() const { return listener; }
     Prompts* PromptsPort() const { return prompts; }
@@ -162,14 +169,17 @@ public:
 
     // Composition (compose.cpp): merge, tone, effect into the target.
     void ComposeTarget();
+    // PlaceSource for source 1 if first and for source 2 if second, then ComposeTarget, in one
+    // pass over bands of rows, so that each band's layer rows are merged while still in cache.
+    void PlaceAndCompose(bool first, bool second);
 
     MergeSettings settings;
     SourcePlacement placement[2];
     CanvasRect canvasRect;
-    SourceLayer layer[2];
-    TargetImage target;
-    TargetImage preEffect;
-    TargetImage unblended;
+    SourceLayer layer[2] = {SourceLayer(Unsized{}), SourceLayer(Unsized{})};
+    TargetImage target{Unsized{}};
+    TargetImage preEffect{Unsized{}};
+    TargetImage unblended{Unsized{}};
     bool quickPreview = false;
     BlendZone zone;
     bool blendingPresent = false;
@@ -187,7 +197,10 @@ private:
     std::string shown[PropertyCount];
     bool enabled[PropertyCount];
     bool messageOnScreen[2] = {false, false};
-    // Per-column terms of the placement being built, reused by every placement.
-    std::vector<double> columnX;
-    std::vector<double> columnY;
+    // Decides source s's placement before its first pixel, in fill[s - 1] (placement.cpp).
+    void PreparePlacement(SourceIndex s);
+
+    // Each source's placement being made, reused by every placement.
+    LayerFill fill[2];
+    RowBands bands;
 };

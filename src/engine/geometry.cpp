@@ -37,9 +37,7 @@ void Engine::RecomputeAll()
 {
     UpdateSourceGeometry(2);
     UpdateSourceGeometry(1);
-    PlaceSource(1);
-    PlaceSource(2);
-    ComposeTarget();
+    PlaceAndCompose(true, true);
 }
 
 void Engine::UpdateSourceGeometry(SourceIndex s)
@@ -101,16 +99,14 @@ void Engine::TurnSource(SourceIndex s, double angle, const RotationAnchor& ancho
 void Engine::RotateSource(SourceIndex s, double angle, const RotationAnchor& anchor)
 {
     TurnSource(s, angle, anchor);
-    PlaceSource(s);
-    ComposeTarget();
+    PlaceAndCompose(s == 1, s == 2);
 }
 
 void Engine::MoveSource(SourceIndex s, int offsetX, int offsetY)
 {
     placement[s - 1].offsetX = offsetX;
     placement[s - 1].offsetY = offsetY;
-    PlaceSource(s);
-    ComposeTarget();
+    PlaceAndCompose(s == 1, s == 2);
 }
 
 bool Engine::FinishQuickPreview()
@@ -118,16 +114,12 @@ bool Engine::FinishQuickPreview()
     if (!quickPreview || !TwoSources())
         return false;
     quickPreview = false;
-    PlaceSource(1);
-    PlaceSource(2);
-    ComposeTarget();
+    PlaceAndCompose(true, true);
     return true;
 }
 
 void Engine::SetBaseColour(Bgr colour)
 {
     settings.baseColour = colour;
-    PlaceSource(1);
-    PlaceSource(2);
-    ComposeTarget();
+    PlaceAndCompose(true, true);
 }

@@ -22,6 +22,7 @@ public:
     pixel(int sourceBias, Bgr baseColour) : bias(sourceBias), base(baseColour) {}
     virtual ~pixel() = default;
     int Weight() const { return bias; }
+    Bgr Base() const { return base; }
     // Marks of source 1 and 2 (1 = covered), their pixels, and the blue-green-red output.
     virtual void combine(uint8_t m1, uint8_t m2, Bgr p1, Bgr p2, uint8_t* out) const
     {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -215,10 +216,10 @@ void FillInsideBlock(const Mapping& m, const double* colX, const double* colY, d
     }
 }
 
-// Clears canvas rows [0, H) x columns [0, W) and fills the span from row firstRow and column
+// Clears canvas rows [from, to) x columns [0, W) and fills the span from row firstRow and column
 // firstColumn on; colX and colY hold the row-independent parts of X and Y per column.
 template <bool Quick>
-void FillLayer(const Mapping& m, SourceLayer& layer, int W, int H, int firstRow, int firstColumn,
+void FillLayer(const Mapping& m, SourceLayer& layer, int W, int from, int to, int firstRow, int firstColumn,
                const double* colX, const double* colY)
 {
     BlockRange blocks[MaxBlocks];
@@ -243,7 +244,7 @@ void FillLayer(const Mapping& m, SourceLayer& layer, int W, int H, int firstRow,
         const int endBlock = std::min(firstBlock + StripBlocks, blockCount);
         const int stripStart = firstBlock * BlockColumns;
         const int stripWidth = std::min(endBlock * BlockColumns, W) - stripStart;
-        for (int r = 0; r < H; ++r) {
+        for (int r = from; r < to; ++r) {
             uint8_t* px = layer.Row(r);
             uint8_t* covered = layer.MaskRow(r);
             std::memset(px + 3 * stripStart, 0, size_t(stripWidth) * 3);
@@ -278,9 +279,9 @@ void FillLayer(const Mapping& m, SourceLayer& layer, int W, int H, int firstRow,
     }
 }
 
-void ClearLayer(SourceLayer& layer, int W, int H)
+void ClearRows(SourceLayer& layer, int W, int from, int to)
 {
-    for (int r = 0; r < H; ++r) {
+    for (int r = from; r < to; ++r) {
         std::memset(layer.Row(r), 0, size_t(W) * 3);
         std::memset(layer.MaskRow(r), 0, size_t(W));
     }
@@ -288,26 +289,120 @@ void ClearLayer(SourceLayer& layer, int W, int H)
 
 }  // namespace
 
-void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer)
+void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer, int from, int to)
 {
     const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.stride, pm.srcW, pm.srcH, pm.ky,
                     pm.eps,   pm.sigma, pm.hy,   pm.tgy, pm.offsetY};
     if (pm.quick)
-        FillLayer<true>(m, layer, pm.width, pm.height, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+        FillLayer<true>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
     else
-        FillLayer<false>(m, layer, pm.width, pm.height, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+        FillLayer<false>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+}
+
+bool Unscaled(const PlacementMap& m) { return m.unrotated && m.kx == 1.0 && m.ky == 1.0; }
+
+// Every sample of an unscaled, unturned source lies on a stored pixel (X and Y are whole numbers,
+// so the interpolation weights are 65536, 0, 0, 0), and along a canvas row X steps by one: a row
+// of the layer is a run of a stored row, mirrored when flipped.
+CopiedColumns FindCopiedColumns(const PlacementMap& m)
+{
+    // Span columns whose X lies in the source; one run, as X is monotonic in the column.
+    CopiedColumns k{m.width, 0, false, 0};
+    for (int c = m.firstColumn; c < m.width; ++c)
+        if (m.colX[c] >= 0 && m.colX[c] < m.srcW) {
+            k.lo = std::min(k.lo, c);
+            k.hi = c + 1;
+        }
+    k.flipped = k.hi - k.lo > 1 && m.colX[k.lo + 1] < m.colX[k.lo];
+    k.firstX = k.lo < k.hi ? static_cast<int>(m.colX[k.lo]) : 0;
+    return k;
+}
+
+void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& layer, int from, int to)
+{
+    const int lo = k.lo, hi = k.hi, firstX = k.firstX;
+    const bool flipped = k.flipped;
+    for (int r = from; r < to; ++r) {
+        uint8_t* px = layer.Row(r);
+        uint8_t* covered = layer.MaskRow(r);
+        const int v = r + m.offsetY - m.tgy;
+        const double yc = (m.srcH - 1) - v * m.ky - m.hy;
+        const double y = (m.hy + yc) - yc * m.eps + m.colY[0];
+        if (r < m.firstRow || lo >= hi || !(y >= 0 && y < m.srcH)) {
+            ClearRows(layer, m.width, r, r + 1);
+            continue;
+        }
+        const int ty = static_cast<int>(y);
+        std::memset(px, 0, size_t(lo) * 3);
+        std::memset(covered, 0, size_t(lo));
+        std::memset(px + 3 * hi, 0, size_t(m.width - hi) * 3);
+        std::memset(covered + hi, 0, size_t(m.width - hi));
+        const uint8_t* src = m.block + size_t(ty) * m.stride;
+        const uint8_t* holes = m.mask ? m.mask + size_t(ty) * m.srcW : nullptr;
+        const int n = hi - lo;
+        uint8_t* out = px + 3 * lo;
+        if (!flipped && !holes) {
+            std::memcpy(out, src + 3 * size_t(firstX), size_t(n) * 3);
+            std::memset(covered + lo, 1, size_t(n));
+            continue;
+        }
+        const int step = flipped ? -1 : 1;
+        for (int i = 0, x = firstX; i < n; ++i, x += step, out += 3) {
+            const bool in = !holes || holes[x] != 0;
+            const uint8_t* p = src + 3 * x;
+            out[0] = in ? p[0] : 0;
+            out[1] = in ? p[1] : 0;
+            out[2] = in ? p[2] : 0;
+            covered[lo + i] = in;
+        }
+    }
+}
+
+void LayerFill::Clear(int w)
+{
+    loops = Loops::Clear;
+    width = w;
+}
+
+void LayerFill::Map(const PlacementMap& m)
+{
+    map = m;
+    width = m.width;
+    loops = Unscaled(m) ? Loops::Copies : PrepareWide(m, wide) ? Loops::Wide : Loops::Plain;
+    if (loops == Loops::Copies)
+        copied = FindCopiedColumns(m);
+}
+
+void LayerFill::Rows(SourceLayer& layer, int from, int to) const
+{
+    switch (loops) {
+    case Loops::Clear: ClearRows(layer, width, from, to); break;
+    case Loops::Copies: PlaceCopies(map, copied, layer, from, to); break;
+    case Loops::Wide: FillWide(*wide, layer, from, to); break;
+    case Loops::Plain: PlaceBaseline(map, layer, from, to); break;
+    }
 }
 
 void Engine::PlaceSource(SourceIndex s)
 {
+    PreparePlacement(s);
+    bands.Run(CanvasHeight(), [&](int from, int to) { fill[s - 1].Rows(layer[s - 1], from, to); });
+}
+
+void Engine::PreparePlacement(SourceIndex s)
+{
     SourceLayer& out = layer[s - 1];
+    LayerFill& f = fill[s - 1];
     const int W = CanvasWidth();
     const int H = CanvasHeight();
     const uint8_t* block = sources.Pixels(s);
     const int srcW = sources.Width(s);
     const int srcH = sources.Height(s);
+    // Whatever the layer holds beyond the canvas stays.
+    out.Grow(W, H);
     if (!block || srcW < 1 || srcH < 1) {
-        ClearLayer(out, W, H);
+        // The recorded size stays too.
+        f.Clear(W);
         return;
     }
     out.width = W;
@@ -322,7 +417,7 @@ void Engine::PlaceSource(SourceIndex s)
     const double SW = p.fitFactorH * settings.horizontalScale[s - 1] * srcW / 100;
     const double SH = p.fitFactorV * settings.verticalScale[s - 1] * srcH / 100;
     if (!(SW > 0 && SH > 0)) {
-        ClearLayer(out, W, H);
+        f.Clear(W);
         return;
     }
     const double kx = srcW / SW;
@@ -339,18 +434,31 @@ void Engine::PlaceSource(SourceIndex s)
     // Every column up to the next multiple of 8, so that vector loops may read whole groups;
     // the first column of the span is never visited.
     const int paddedWidth = (W + 7) & ~7;
+    if (f.columnX.size() < size_t(paddedWidth)) {
+        f.columnX.resize(paddedWidth);
+        f.columnY.resize(paddedWidth);
+    }
     for (int c = 0; c < paddedWidth; ++c) {
         const int u = c + p.offsetX - tgx;
         double xc = u * kx - hx;
         if (flip)
             xc = -xc;
-        columnX[c] = (hx + xc) - xc * eps;
-        columnY[c] = xc * sigma;
+        f.columnX[c] = (hx + xc) - xc * eps;
+        f.columnY[c] = xc * sigma;
     }
-    // Most sources cover every pixel; then no pixel needs its coverage byte.
+    // Most sources cover every pixel; then no pixel needs its coverage byte. The rows are
+    // searched for holes in bands.
     const uint8_t* mask = sources.Mask(s);
-    if (mask && !std::memchr(mask, 0, size_t(srcW) * srcH))
-        mask = nullptr;
+    if (mask) {
+        std::atomic<bool> holes{false};
+        bands.Run(srcH, [&](int from, int to) {
+            if (!holes.load(std::memory_order_relaxed) &&
+                std::memchr(mask + size_t(from) * srcW, 0, size_t(to - from) * srcW))
+                holes.store(true, std::memory_order_relaxed);
+        });
+        if (!holes.load())
+            mask = nullptr;
+    }
     const PlacementMap m{block,
                          size_t(sources.Stride(s)) * srcH,
                          mask,
@@ -369,8 +477,8 @@ void Engine::PlaceSource(SourceIndex s)
                          std::max(0, -p.offsetX) + 1,
                          quickPreview,
                          eps == 0 && sigma == 0,
-                         columnX.data(),
-                         columnY.data()};
-    if (!PlaceWide(m, out))
-        PlaceBaseline(m, out);
+                         kx,
+                         f.columnX.data(),
+                         f.columnY.data()};
+    f.Map(m);
 }

@@ -30,6 +30,8 @@ WIDE void PlaceRun(const Context& k, const Groups& g, const uint8_t* cls, const 
         const int n = std::min(Lanes, k.width - c);
         if (cls[gi] == Windowed && Unrotated && !Quick && !Holes && !Guard)
             PlaceWindowGroup(k, g, gi, rt, px + 3 * c, cov + c);
+        else if (cls[gi] == Windowed && Unrotated && Quick && !Holes && !Guard)
+            PlaceNearestWindowGroup(g, gi, rt, px + 3 * c, cov + c);
         else if (cls[gi] >= Inside)
             PlaceGroup<Quick, Holes, Unrotated, true, Guard>(k, rt, c, 0xFF, px + 3 * c, cov + c, n);
         else if (cls[gi] == Mixed)
@@ -96,37 +98,47 @@ WIDE void PlaceRow(const PlacementMap& m, const Context& k, const Groups& g, uin
         PlaceRun<Quick, Holes, Unrotated, true>(k, g, cls, rt, first, end, px, cov);
 }
 
+// Canvas rows [from, to).
 template <bool Quick, bool Holes, bool Unrotated>
-WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer)
+WIDE void FillLayer(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer, int from, int to)
 {
     alignas(32) uint8_t cls[MaxGroups + 4];
     // An unturned source is read row by row: whole canvas rows keep the writes in long runs.
     constexpr int strip = Unrotated ? MaxGroups : StripGroups;
     if constexpr (Unrotated)
         Classify(k, g, 0, g.count, 0.0, 0.0, cls);
-    if constexpr (Unrotated && !Quick && !Holes)
+    if constexpr (Unrotated && !Holes)
         for (int gi = 0; gi < g.count; ++gi)
             if (cls[gi] == Inside && g.windowed[gi])
                 cls[gi] = Windowed;
-    for (int band = 0; band < m.height; band += BandRows)
+    for (int band = from; band < to; band += BandRows)
         for (int firstGroup = 0; firstGroup < g.count; firstGroup += strip)
-            for (int r = band; r < std::min(band + BandRows, m.height); ++r)
+            for (int r = band; r < std::min(band + BandRows, to); ++r) {
+                // A magnified source repeats its rows: a row like the one above is copied.
+                if (Quick && Unrotated && r > from && SameNearestRow(m, r - 1, r)) {
+                    std::memcpy(layer.Row(r), layer.Row(r - 1), size_t(m.width) * 3);
+                    std::memcpy(layer.MaskRow(r), layer.MaskRow(r - 1), size_t(m.width));
+                    continue;
+                }
                 PlaceRow<Quick, Holes, Unrotated>(m, k, g, cls, r, firstGroup, std::min(firstGroup + strip, g.count),
                                                   layer);
+            }
 }
 
 template <bool Quick, bool Holes>
-WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer)
+WIDE void FillLayerTurned(const PlacementMap& m, const Context& k, const Groups& g, SourceLayer& layer, int from,
+                          int to)
 {
     if (m.unrotated)
-        FillLayer<Quick, Holes, true>(m, k, g, layer);
+        FillLayer<Quick, Holes, true>(m, k, g, layer, from, to);
     else
-        FillLayer<Quick, Holes, false>(m, k, g, layer);
+        FillLayer<Quick, Holes, false>(m, k, g, layer, from, to);
 }
 
 // For each full group of an unturned source, whether each half's neighbour pairs lie within 16
 // bytes of a row, and the byte picks that make them pairs of 16-bit values per channel. The
-// right neighbour is the pixel itself in the last column.
+// right neighbour is the pixel itself in the last column. Also the column parts of the weights,
+// by the operations the group loops would do.
 void FindWindows(const PlacementMap& m, Groups& g)
 {
     for (int gi = 0; gi < g.count; ++gi) {
@@ -156,6 +168,39 @@ void FindWindows(const PlacementMap& m, Groups& g)
             }
         }
         g.windowed[gi] = fits;
+        for (int c = gi * Lanes; fits && c < gi * Lanes + Lanes; ++c) {
+            const double fx = m.colX[c] - static_cast<int>(m.colX[c]);
+            g.oneMinusFx[c] = 1 - fx;
+            g.fxScaled[c] = fx * 65536;
+        }
+    }
+}
+
+// For each full group of an unturned source sampled by the nearest pixel, whether each half's
+// four pixels lie within 16 bytes of a row, and the byte picks that pack them as 12 bytes.
+void FindNearestWindows(const PlacementMap& m, Groups& g)
+{
+    for (int gi = 0; gi < g.count; ++gi) {
+        g.windowed[gi] = false;
+        if (g.spanBits[gi] != 0xFF || !(g.minX[gi] >= 0 && g.maxX[gi] < m.srcW))
+            continue;
+        bool fits = true;
+        for (int h = 0; h < 2; ++h) {
+            int left[4];
+            for (int d = 0; d < 4; ++d)
+                left[d] = static_cast<int>(m.colX[gi * Lanes + 4 * h + d]) * 3;
+            const int start = *std::min_element(left, left + 4);
+            g.windowStart[gi][h] = start;
+            int8_t* pick = g.window[gi][0] + 16 * h;
+            for (int d = 0; d < 4; ++d) {
+                fits = fits && left[d] + 2 - start < 16;
+                for (int ch = 0; ch < 3; ++ch)
+                    pick[3 * d + ch] = int8_t(std::min(left[d] - start + ch, 15));
+            }
+            for (int b = 12; b < 16; ++b)
+                pick[b] = -1;
+        }
+        g.windowed[gi] = fits;
     }
 }
 
@@ -169,9 +214,22 @@ intptr_t BandStep(const PlacementMap& m)
     return intptr_t(static_cast<int>(rows)) * m.stride + intptr_t(static_cast<int>(columns)) * 3;
 }
 
-WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
+}  // namespace
+
+// What the 256-bit loops decide before the first row.
+struct WidePlan {
+    PlacementMap m;
+    Context k;
+    Groups g;
+};
+
+namespace {
+
+WIDE void PrepareAvx2(const PlacementMap& m, WidePlan& plan)
 {
-    Context k{m.block,
+    plan.m = m;
+    Context& k = plan.k;
+    k = Context{m.block,
               m.mask,
               m.colX,
               m.colY,
@@ -206,7 +264,7 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
         k.firstPairs[ch] = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
         k.secondPairs[ch] = _mm256_load_si256(reinterpret_cast<const __m256i*>(second));
     }
-    Groups g;
+    Groups& g = plan.g;
     g.count = (m.width + Lanes - 1) / Lanes;
     g.maxYAll = -std::numeric_limits<double>::infinity();
     const double inf = std::numeric_limits<double>::infinity();
@@ -231,29 +289,43 @@ WIDE void PlaceAvx2(const PlacementMap& m, SourceLayer& layer)
             std::memcpy(&g.full[gi], &ones, 8);
         }
     }
-    if (m.unrotated && !m.quick && !m.mask)
-        FindWindows(m, g);
-    if (m.quick)
-        m.mask ? FillLayerTurned<true, true>(m, k, g, layer) : FillLayerTurned<true, false>(m, k, g, layer);
-    else
-        m.mask ? FillLayerTurned<false, true>(m, k, g, layer) : FillLayerTurned<false, false>(m, k, g, layer);
+    if (m.unrotated && !m.mask)
+        m.quick ? FindNearestWindows(m, g) : FindWindows(m, g);
 }
 
 }  // namespace
 
-bool PlaceWide(const PlacementMap& m, SourceLayer& layer)
+bool PrepareWide(const PlacementMap& m, WidePlanPtr& plan)
 {
     if (!wideAllowed.load(std::memory_order_relaxed) || !__builtin_cpu_supports("avx2"))
         return false;
     // Byte offsets into the block and the coverage bytes are 32-bit lanes.
     if (m.blockBytes > size_t(INT_MAX) || size_t(m.srcW) * m.srcH > size_t(INT_MAX))
         return false;
-    PlaceAvx2(m, layer);
+    if (!plan)
+        plan.reset(new WidePlan);
+    PrepareAvx2(m, *plan);
     return true;
 }
 
+void FillWide(const WidePlan& plan, SourceLayer& layer, int from, int to)
+{
+    const PlacementMap& m = plan.m;
+    if (m.quick)
+        m.mask ? FillLayerTurned<true, true>(m, plan.k, plan.g, layer, from, to)
+               : FillLayerTurned<true, false>(m, plan.k, plan.g, layer, from, to);
+    else
+        m.mask ? FillLayerTurned<false, true>(m, plan.k, plan.g, layer, from, to)
+               : FillLayerTurned<false, false>(m, plan.k, plan.g, layer, from, to);
+}
+
+void DeleteWidePlan(WidePlan* plan) { delete plan; }
+
 #else
 
-bool PlaceWide(const PlacementMap&, SourceLayer&) { return false; }
+struct WidePlan {};
+bool PrepareWide(const PlacementMap&, WidePlanPtr&) { return false; }
+void FillWide(const WidePlan&, SourceLayer&, int, int) {}
+void DeleteWidePlan(WidePlan* plan) { delete plan; }
 
 #endif

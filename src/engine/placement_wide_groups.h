@@ -53,6 +53,9 @@ struct Groups {
     bool windowed[MaxGroups];
     int windowStart[MaxGroups][2];
     alignas(32) int8_t window[MaxGroups][3][32];
+    // Unturned, interpolated: per column the column parts of the weights, 1 - fx and fx * 65536.
+    alignas(32) double oneMinusFx[MaxGroups * Lanes];
+    alignas(32) double fxScaled[MaxGroups * Lanes];
 };
 
 // Group classes on one row.
@@ -450,9 +453,12 @@ WIDE inline void PlaceGroup(const Context& k, const RowTerms& rt, int c, unsigne
 WIDE inline void PlaceWindowGroup(const Context& k, const Groups& g, int gi, const RowTerms& rt, uint8_t* out,
                                   uint8_t* covered)
 {
+    (void)k;
     const int c = gi * Lanes;
-    const __m256d x0 = _mm256_loadu_pd(k.colX + c), x1 = _mm256_loadu_pd(k.colX + c + 4);
-    Weights w = UnturnedWeights(rt, x0, x1, _mm256_cvttpd_epi32(x0), _mm256_cvttpd_epi32(x1));
+    const __m256d ax0 = _mm256_load_pd(g.oneMinusFx + c), ax1 = _mm256_load_pd(g.oneMinusFx + c + 4);
+    const __m256d sx0 = _mm256_load_pd(g.fxScaled + c), sx1 = _mm256_load_pd(g.fxScaled + c + 4);
+    Weights w{Product(rt.topWeight, ax0, rt.topWeight, ax1), Product(rt.bottomWeight, ax0, rt.bottomWeight, ax1),
+              Product(sx0, rt.oneMinusFy, sx1, rt.oneMinusFy), Product(sx0, rt.fy, sx1, rt.fy)};
     // A w00 of 65536 needs fy below 2^-16, where the lower row is the upper one (see PlaceRow).
     const __m256i half = _mm256_set1_epi32(32768);
     const __m256i split = _mm256_and_si256(_mm256_cmpeq_epi32(w.w00, _mm256_add_epi32(half, half)), half);
@@ -470,6 +476,22 @@ WIDE inline void PlaceWindowGroup(const Context& k, const Groups& g, int gi, con
         lower[ch] = _mm256_shuffle_epi8(lowerRow, pick);
     }
     Store(Interpolate(upper, lower, w), 0xFF, out, covered, Lanes);
+}
+
+// An inside group of an unturned source sampled by the nearest pixel whose halves each read one
+// 16-byte window of the stored row: the picks pack the eight pixels straight from the windows.
+WIDE inline void PlaceNearestWindowGroup(const Groups& g, int gi, const RowTerms& rt, uint8_t* out, uint8_t* covered)
+{
+    const int* start = g.windowStart[gi];
+    const __m256i row = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(rt.upperRow + start[1]),
+                                            reinterpret_cast<const __m128i*>(rt.upperRow + start[0]));
+    const __m256i packed = _mm256_permutevar8x32_epi32(
+        _mm256_shuffle_epi8(row, _mm256_load_si256(reinterpret_cast<const __m256i*>(g.window[gi][0]))),
+        _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(packed, 1));
+    const uint64_t all = Coverage.bytes[0xFF];
+    std::memcpy(covered, &all, 8);
 }
 
 }  // namespace

@@ -4,8 +4,7 @@ void Engine::ApplyPosition(SourceIndex s, int offsetX, int offsetY)
 {
     placement[s - 1].offsetX = offsetX;
     placement[s - 1].offsetY = offsetY;
-    PlaceSource(s);
-    ComposeTarget();
+    PlaceAndCompose(s == 1, s == 2);
     if (listener)
         listener->ScrollSourceRequested(s, true);
 }
@@ -67,9 +66,7 @@ void Engine::Juxtapose(SourceIndex left)
     ArrangeJuxtaposed(left);
     if (listener)
         listener->ScrollSourceRequested(1, false);
-    PlaceSource(1);
-    PlaceSource(2);
-    ComposeTarget();
+    PlaceAndCompose(true, true);
 }
 
 void Engine::ArrangeJuxtaposed(SourceIndex left)

@@ -53,9 +53,17 @@ private:
         return g < 0 ? 0 : g > 255 ? 255 : g;
     }
 
+    bool FindLines(const int contrast[3]);
+
     int mode;
     int threshold;
     bool identity;
+    // Where each channel's curve is exactly clamp((v * mul + add) >> 16) for every v, the row
+    // routine computes it eight bytes at a time: per lane constants for the three ways channels
+    // fall on eight consecutive bytes.
+    bool lines = false;
+    alignas(32) int32_t laneMul[3][8];
+    alignas(32) int32_t laneAdd[3][8];
     uint8_t curve[3][256];  // blue, green, red
     double grayRed[256];
     double grayGreen[256];

@@ -31,8 +31,9 @@ struct Rig {
         engine->SetPrompts(&prompts);
         Engine& e = *engine;
         e.canvasRect = CanvasRect{10, 20, 74, 68};
-        e.target.width = 64;
-        e.target.height = 48;
+        e.target.Resize(64, 48);
+        e.layer[0].Reshape(64, 48);
+        e.layer[1].Reshape(64, 48);
         for (int r = 0; r < 48; ++r)
             for (int c = 0; c < 64; ++c) {
                 SetTargetPixel(e.target, r, c, Gray(100));

@@ -102,6 +102,8 @@ TEST(Compose, QuickPathAveragesWhateverTheMethod)
 {
     Rig rig;
     Engine& e = *rig.engine;
+    e.layer[0].Reshape(8, 4);
+    e.layer[1].Reshape(8, 4);
     e.layer[0].width = e.layer[1].width = 8;
     e.layer[0].height = e.layer[1].height = 4;
     SetLayerPixel(e.layer[0], 2, 3, Gray(200));

@@ -77,20 +77,6 @@ void ReferencePlace(const Engine& e, const SourceView& view, SourceIndex s, Sour
     out.height = H;
 }
 
-// Empty when both layers agree over w x h, else the first difference.
-std::string LayerDifference(const SourceLayer& a, const SourceLayer& b, int w, int h)
-{
-    if (a.width != b.width || a.height != b.height)
-        return "layer size differs";
-    for (int r = 0; r < h; ++r)
-        for (int c = 0; c < w; ++c)
-            if (!(LayerPixel(a, r, c) == LayerPixel(b, r, c)) || a.MaskRow(r)[c] != b.MaskRow(r)[c])
-                return "row " + std::to_string(r) + " column " + std::to_string(c) + ": expected " +
-                       Describe(LayerPixel(a, r, c)) + " mask " + std::to_string(a.MaskRow(r)[c]) + ", got " +
-                       Describe(LayerPixel(b, r, c)) + " mask " + std::to_string(b.MaskRow(r)[c]);
-    return {};
-}
-
 // An unscaled, unfitted source 1 of w x h on its own canvas, the way most known cases start.
 struct PlainRig : EngineRig {
     PlainRig(int w, int h) : EngineRig(w, h)
@@ -387,6 +373,45 @@ TEST(Placement, MatchesPerPixelEvaluationAtFullCanvasSize)
             EXPECT_EQ(e.layer[0].height, 1536);
             ReferencePlace(e, rig.sources, 1, expected);
             ASSERT_EQ(LayerDifference(expected, e.layer[0], 2048, 1536), "") << "angle " << angle << (quick ? " quick" : "");
+        }
+    }
+}
+
+// The placements that skip the mapping's arithmetic: unscaled unturned sources as row copies
+// (fitted ones included, whose fit factor is 1) and magnified unturned sources sampled by the
+// nearest pixel, with repeated rows, against the per-pixel evaluation on random inputs.
+TEST(Placement, CopiedRowsMatchPerPixelEvaluation)
+{
+    std::mt19937 rng(41);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    SourceLayer expected;
+    EngineRig rig;
+    Engine& e = rig.engine;
+    for (int round = 0; round < 240; ++round) {
+        const bool magnified = round % 2 == 1;
+        const int cw = pick(8, 400), ch = pick(8, 200);
+        e.canvasRect = CanvasRect{0, 0, cw, ch};
+        const int w = round % 8 == 0 ? cw : pick(1, 300), h = round % 8 == 0 ? ch : pick(1, 200);
+        rig.sources.Random(1, w, h, rng);
+        rig.sources.Random(2, 4, 4, rng);
+        if (round % 3 == 0)
+            for (int i = 0; i < w * h / 6; ++i)
+                rig.sources.slot[0].mask[pick(0, w * h - 1)] = 0;
+        e.placement[0].angle = 0;
+        e.settings.flipHorizontal[0] = pick(0, 1);
+        e.settings.scaleToTarget[0] = round % 8 == 0;
+        e.settings.horizontalScale[0] = magnified ? pick(100, 400) : 100;
+        e.settings.verticalScale[0] = magnified ? pick(100, 400) : 100;
+        e.quickPreview = magnified || pick(0, 1);
+        e.UpdateSourceGeometry(1);
+        e.placement[0].offsetX = pick(-w, cw / 2);
+        e.placement[0].offsetY = pick(-h, ch / 2);
+        for (bool wide : {true, false}) {
+            PlacementLoops loops(wide);
+            e.PlaceSource(1);
+            ReferencePlace(e, rig.sources, 1, expected);
+            ASSERT_EQ(LayerDifference(expected, e.layer[0], cw, ch), "")
+                << "round " << round << (wide ? " wide" : " plain") << (magnified ? " magnified" : " unscaled");
         }
     }
 }

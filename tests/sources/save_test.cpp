@@ -16,8 +16,7 @@ constexpr const char* FailedFileSave = "Failed the file save!";
 // Gives the engine a small patterned target, as a composition would leave it.
 void PaintTarget(Engine& engine, int width, int height)
 {
-    engine.target.width = width;
-    engine.target.height = height;
+    engine.target.Resize(width, height);
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c)
             testutils::SetTargetPixel(engine.target, r, c, Bgr{uint8_t(r * 40), uint8_t(c * 30), uint8_t(r + c)});

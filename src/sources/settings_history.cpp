@@ -73,7 +73,7 @@ std::shared_ptr<const SavedPicture> SaveUnblended(const TargetImage& unblended, 
     auto saved = std::make_shared<SavedPicture>();
     saved->width = unblended.width;
     saved->height = unblended.height;
-    saved->bytes.assign(unblended.pixels.begin(), unblended.pixels.begin() + std::ptrdiff_t(n));
+    saved->bytes.assign(unblended.pixels.data(), unblended.pixels.data() + n);
     return saved;
 }
 
@@ -123,15 +123,13 @@ std::shared_ptr<const BlendedPixels> SaveBlend(const Engine& engine, const Setti
 void PutBlend(Engine& engine, const BlendedPixels& blend)
 {
     const SavedPicture& u = *blend.unblended;
-    engine.unblended.width = u.width;
-    engine.unblended.height = u.height;
-    std::copy(u.bytes.begin(), u.bytes.end(), engine.unblended.pixels.begin());
+    engine.unblended.Resize(u.width, u.height);
+    std::copy(u.bytes.begin(), u.bytes.end(), engine.unblended.pixels.data());
     TargetImage& t = engine.target;
-    t.width = blend.width;
-    t.height = blend.height;
+    t.Resize(blend.width, blend.height);
     const size_t rowBytes = size_t(t.width) * 3;
     if (u.width == t.width && u.height == t.height)
-        std::copy(u.bytes.begin(), u.bytes.end(), t.pixels.begin());
+        std::copy(u.bytes.begin(), u.bytes.end(), t.pixels.data());
     for (int r = 0; r < blend.rows; ++r)
         std::memcpy(t.pixels.data() + (blend.row + r) * rowBytes + blend.column,
                     blend.changed.data() + size_t(r) * blend.columns, size_t(blend.columns));

@@ -35,7 +35,7 @@ struct Rig {
     std::vector<uint8_t> Target() const
     {
         const TargetImage& t = engine.target;
-        return {t.pixels.begin(), t.pixels.begin() + t.width * t.height * 3};
+        return {t.pixels.data(), t.pixels.data() + size_t(t.width) * t.height * 3};
     }
 };
 

@@ -31,7 +31,7 @@ struct Seen {
 Seen Look(CMainFrame* f)
 {
     const Engine& e = f->View()->GetEngine();
-    return {CaptureSettingsState(e), {e.target.pixels.begin(), e.target.pixels.begin() + e.target.width * e.target.height * 3}};
+    return {CaptureSettingsState(e), {e.target.pixels.data(), e.target.pixels.data() + size_t(e.target.width) * e.target.height * 3}};
 }
 
 bool Same(const Seen& a, const Seen& b) { return SameState(a.state, b.state) && a.target == b.target; }

@@ -47,7 +47,7 @@ class preset_test : public QObject {
     }
     static std::vector<uint8_t> Target(const Engine& e)
     {
-        return {e.target.pixels.begin(), e.target.pixels.begin() + e.target.width * e.target.height * 3};
+        return {e.target.pixels.data(), e.target.pixels.data() + size_t(e.target.width) * e.target.height * 3};
     }
 
 private slots:

@@ -27,6 +27,7 @@ public:
     bool HasProblems() const { return !problems.empty(); }
     const std::vector<BatchProblem>& Problems() const { return problems; }
     int Written() const { return written; }
+    const BatchPlan& Plan() const { return plan; }
 
     // The end message: complete (or stopped) with the files that wrote nothing, grouped by why.
     std::string Summary() const;

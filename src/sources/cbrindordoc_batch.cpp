@@ -110,7 +110,7 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         if (!report.Stopped())
             Show(report.Summary(), PromptKind::Information);
     } else if (!report.Stopped() || report.HasProblems()) {
-        if (!report.HasProblems() || !host.ShowBatchSummary(report.Summary(), report.Log()))
+        if (!report.HasProblems() || !host.ShowBatchSummary(report))
             Show(report.Summary(), PromptKind::Information);
     }
 }

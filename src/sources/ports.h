@@ -4,6 +4,7 @@
 
 #include "merge_settings.h"
 
+class BatchReport;
 struct BatchOptions;
 struct BatchPlan;
 struct BatchProgress;
@@ -99,6 +100,6 @@ public:
     // The progress dialog's Cancel: the run stops after the current file, without asking.
     virtual bool CancelRequested() { return false; }
     // The end message of a run that collected its problems, with its log for saving; false
-    // when the host has no such box and the message is to be shown plainly.
-    virtual bool ShowBatchSummary(const std::string& /*text*/, const std::string& /*log*/) { return false; }
+    // when the host has no such box and the summary is to be shown as a plain message.
+    virtual bool ShowBatchSummary(const BatchReport& /*report*/) { return false; }
 };

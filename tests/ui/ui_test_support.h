@@ -128,6 +128,7 @@ public:
 private:
     static constexpr int PollMs = 5;
     static constexpr int StuckPolls = 200;
+    static constexpr int MaxActivationPolls = 40;
 
     void Poll()
     {
@@ -135,6 +136,13 @@ private:
         if (!modal || !modal->isVisible())
             return;
         if (modal != current) {
+            // Keys reach only the active window: give a box shown while another window was
+            // going away time to take the focus before typing.
+            if (!modal->isActiveWindow() && activationPolls++ < MaxActivationPolls) {
+                modal->activateWindow();
+                return;
+            }
+            activationPolls = 0;
             current = modal;
             waited = 0;
             auto* box = qobject_cast<QMessageBox*>(modal);
@@ -159,6 +167,7 @@ private:
     QTimer poll;
     QPointer<QWidget> current;
     int waited = 0;
+    int activationPolls = 0;
 };
 
 }  // namespace ui_test

@@ -28,12 +28,13 @@ QString PlanHeading(const BatchPlan& plan)
                        .arg(plan.WriteCount())
                        .arg(plan.files.size())
                        .arg(QString::fromStdString(plan.outputFolder));
-    const int existing = plan.Count(PlannedAction::Overwrite) + plan.Count(PlannedAction::NewName) +
-                         plan.Count(PlannedAction::SkipExists);
+    const int existing = plan.Count(PlannedAction::Overwrite) + plan.Count(PlannedAction::SkipExists);
     if (existing > 0)
         text += QString("\n%1 of their outputs exist already").arg(existing);
+    if (const int renamed = plan.Count(PlannedAction::NewName))
+        text += QString("\n%1 would be written under a new name").arg(renamed);
     if (const int collisions = plan.Count(PlannedAction::Collision))
-        text += QString("\n%1 share an output name with an earlier file and would be skipped").arg(collisions);
+        text += QString("\n%1 would be skipped, as an earlier file has the same output name").arg(collisions);
     return text + ".";
 }
 

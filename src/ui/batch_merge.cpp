@@ -176,9 +176,14 @@ void batch_merge::BuildOptions()
     formatRow->addStretch();
     auto* form = new QFormLayout(optionsPart);
     form->setContentsMargins(0, 0, 0, 0);
-    form->addRow("Output &folder:", folderRow);
-    form->addRow("Output f&ormat:", formatRow);
-    form->addRow("When an output &exists:", whenExists);
+    const auto label = [this](const char* text, QWidget* buddy) {
+        auto* l = new QLabel(text, optionsPart);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addRow(label("Output &folder:", outputFolder), folderRow);
+    form->addRow(label("Output f&ormat:", format), formatRow);
+    form->addRow(label("When an output &exists:", whenExists), whenExists);
     form->addRow(reportAtEnd);
     form->addRow(dryRun);
     optionsPart->setVisible(false);

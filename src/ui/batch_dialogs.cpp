@@ -1,7 +1,5 @@
 #include "batch_dialogs.h"
 
-#include <utility>
-
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -86,18 +84,21 @@ batch_summary::batch_summary(const BatchReport& report, QWidget* parent)
     saveLog->setObjectName("saveLog");
     setDefaultButton(QMessageBox::Ok);
     setEscapeButton(QMessageBox::Ok);
-    // The box remembers the last button clicked: only a fresh press of this one saves.
-    connect(saveLog, &QAbstractButton::pressed, this, [this] { saveArmed = true; });
+    // The box remembers the last button clicked, also when closed otherwise: a flag per showing.
+    connect(saveLog, &QAbstractButton::clicked, this, [this] { saveRequested = true; });
 }
 
-void batch_summary::done(int result)
+int batch_summary::exec()
 {
-    // Saving the log leaves the summary open to be read on.
-    if (std::exchange(saveArmed, false) && clickedButton() == saveLog) {
+    // Every button closes a message box: after saving the log the summary comes back.
+    for (;;) {
+        saveRequested = false;
+        const int result = QMessageBox::exec();
+        if (!saveRequested)
+            return result;
         SaveLog();
-        return;
+        button(QMessageBox::Ok)->setFocus();
     }
-    QMessageBox::done(result);
 }
 
 void batch_summary::SaveLog()

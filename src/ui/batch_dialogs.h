@@ -23,12 +23,12 @@ private:
 };
 
 // The end message of a run that reports its problems at the end, with "Save log..." writing
-// the whole log as plain text through the save dialog; the box stays open meanwhile.
+// the whole log as plain text through the save dialog; the summary is shown again after it.
 class batch_summary : public QMessageBox {
     Q_OBJECT
 public:
     explicit batch_summary(const BatchReport& report, QWidget* parent = nullptr);
-    void done(int result) override;
+    int exec() override;
 
 private:
     void SaveLog();
@@ -36,7 +36,7 @@ private:
     std::string log;
     QString logFolder;
     QAbstractButton* saveLog = nullptr;
-    bool saveArmed = false;
+    bool saveRequested = false;
 };
 
 // The run's progress beside the status bar's count: the file, how far, the time left and a

@@ -153,8 +153,13 @@ private:
             const Press p = presses.empty() ? Press{} : presses.front();
             if (!presses.empty())
                 presses.pop_front();
-            QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
-            QTest::keyClick(target, p.key, p.modifiers);
+            // Typed from the event loop, not from this poll: a key that opens a further dialog
+            // runs its loop there, and the poll answers that dialog too.
+            QPointer<QWidget> target = modal->focusWidget() ? modal->focusWidget() : modal;
+            QTimer::singleShot(0, target, [target, p] {
+                if (target)
+                    QTest::keyClick(target, p.key, p.modifiers);
+            });
             return;
         }
         if (++waited == StuckPolls) {

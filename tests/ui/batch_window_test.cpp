@@ -50,6 +50,14 @@ class BatchWindowTest : public QObject {
         return app;
     }
 
+    // Pictures of different sizes under the given names; the path of the first.
+    static QString WritePictures(const QTemporaryDir& folder, const QStringList& names)
+    {
+        for (int i = 0; i < names.size(); ++i)
+            ui_test::WritePicture(folder, names[i], 40 + 10 * i, 30 - 5 * i);
+        return folder.filePath(names.first());
+    }
+
     static QStringList Outputs(const QTemporaryDir& folder, const QString& sub = "output")
     {
         return QDir(folder.filePath(sub)).entryList(QDir::Files, QDir::Name);
@@ -79,8 +87,7 @@ private slots:
     void optionsChosenInTheDialogAreUsedAndKept()
     {
         QTemporaryDir folder;
-        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
-        ui_test::WritePicture(folder, "two.bmp", 50, 20);
+        const QString one = WritePictures(folder, {"one.png", "two.bmp"});
         auto app = Start(one);
         QVERIFY(app);
         CMainFrame* f = app->Frame();
@@ -127,7 +134,7 @@ private slots:
     void browseOpensTheRealFolderChooser()
     {
         QTemporaryDir folder;
-        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
+        const QString one = WritePictures(folder, {"one.png"});
         QVERIFY(QDir(folder.path()).mkdir("chosen"));
         auto app = Start(one);
         QVERIFY(app);
@@ -157,7 +164,7 @@ private slots:
     void problemsEndInOneSummaryThatSavesItsLog()
     {
         QTemporaryDir folder;
-        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
+        const QString one = WritePictures(folder, {"one.png"});
         WriteBytes(folder.filePath("bad.png"), "not a picture");
         auto app = Start(one);
         QVERIFY(app);
@@ -193,8 +200,7 @@ private slots:
     void dryRunListsBeforeAnythingIsWritten()
     {
         QTemporaryDir folder;
-        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
-        ui_test::WritePicture(folder, "two.png", 30, 30);
+        const QString one = WritePictures(folder, {"one.png", "two.png"});
         QVERIFY(QDir(folder.path()).mkdir("output"));
         WriteBytes(folder.filePath("output/one.png"), "kept");
         QSettings().setValue("Batch/Dry Run", 1);
@@ -230,9 +236,7 @@ private slots:
     void progressShowsTheFileAndCancelStops()
     {
         QTemporaryDir folder;
-        const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
-        ui_test::WritePicture(folder, "two.bmp", 50, 20);
-        ui_test::WritePicture(folder, "three.png", 30, 30);
+        const QString one = WritePictures(folder, {"one.png", "two.bmp", "three.png"});
         auto app = Start(one);
         QVERIFY(app);
         CMainFrame* f = app->Frame();

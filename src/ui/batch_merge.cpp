@@ -195,8 +195,10 @@ void batch_merge::BuildOptions()
 
 void batch_merge::SetOptions(const BatchOptions& options)
 {
-    outputFolder->setText(QString::fromStdString(
-        ResolveOutputFolder(sourceFolder.toStdString(), options.outputFolder)).chopped(1));
+    // A folder given relative to source 2's stays so: it follows source 2 from folder to folder.
+    outputFolder->setText(options.outputFolder.empty()
+                              ? QString::fromStdString(ResolveOutputFolder(sourceFolder.toStdString(), "")).chopped(1)
+                              : QString::fromStdString(options.outputFolder));
     format->setCurrentIndex(int(options.format));
     quality->setValue(options.jpegQuality);
     whenExists->setCurrentIndex(int(options.whenExists));

@@ -111,6 +111,10 @@ private slots:
         QVERIFY(!dialog.findChild<QSpinBox*>("quality")->isEnabled());
         dialog.findChild<QComboBox*>("format")->setCurrentIndex(int(BatchFormat::Jpeg));
         QVERIFY(dialog.findChild<QSpinBox*>("quality")->isEnabled());
+        chosen.outputFolder = "relative/out";
+        dialog.SetOptions(chosen);
+        QCOMPARE(dialog.Options().outputFolder, chosen.outputFolder);
+        QCOMPARE(dialog.FolderLabelText(), QString("/tmp/a/relative/out"));
         dialog.findChild<QLineEdit*>("outputFolder")->setText("/tmp/a/output");
         QCOMPARE(dialog.Options().outputFolder, std::string());
         QCOMPARE(dialog.FolderLabelText(), QString("/tmp/a/output"));

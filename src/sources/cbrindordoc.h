@@ -10,7 +10,9 @@
 #include "source_view.h"
 #include "text_source.h"
 
+class BatchReport;
 class Engine;
+struct BatchPlan;
 
 // Which slot a new source takes; `slot` 0 when the replace choice was cancelled.
 struct SlotChoice {
@@ -134,6 +136,9 @@ private:
     // keys, and remembers the user's choice when it is accepted.
     FileDialogResult RunRememberedDialog(bool save, const char* filterText, const char* folderKey,
                                          const char* extensionKey);
+    // Merges and writes the planned files until the end or a stop, holding the per-file
+    // messages in the report when asked to.
+    void RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool holdMessages, BatchReport& report);
 
     Engine* engine = nullptr;
     Prompts* prompts = nullptr;

@@ -1,6 +1,8 @@
+#include <chrono>
 #include <filesystem>
-#include <set>
+#include <utility>
 
+#include "batch_report.h"
 #include "cbrindordoc.h"
 #include "engine.h"
 #include "file_rules.h"
@@ -13,35 +15,50 @@ constexpr const char* NeedFileSourceMessage =
 constexpr const char* SourceRemovedMessage = "Can't continue as the source image file has been removed?";
 constexpr const char* NoImageFilesMessage = "Image files not found in this directory.";
 constexpr const char* CannotCreateMessage = "Cannot create batch directory ?";
-constexpr const char* CompleteMessage = "Batch merging is complete.";
 constexpr const char* QuitQuestion = "Do you really want to quit ?";
 constexpr const char* FileCountText = "Current file count = ";
-constexpr const char* OutputFolderName = "output";
+constexpr const char* SameFolderMessage =
+    "The output folder is source 2's own folder. Choose another one in the batch options.";
 
-// Names listed after the completion message at most; the rest are counted.
-constexpr size_t MaxListedCollisions = 20;
-
-// The completion message, naming the files skipped because an earlier file of the run took
-// their output name (X.PNG after x.png, on a file system that tells them apart).
-std::string CompletionMessage(const std::vector<std::string>& collisions)
-{
-    std::string text = CompleteMessage;
-    if (collisions.empty())
-        return text;
-    text += "\n\nNot merged, as an earlier file of this run has the same output name:";
-    for (size_t i = 0; i < collisions.size() && i < MaxListedCollisions; ++i)
-        text += "\n" + collisions[i];
-    if (collisions.size() > MaxListedCollisions)
-        text += "\n... and " + std::to_string(collisions.size() - MaxListedCollisions) + " more";
-    return text;
-}
-
-bool MakeOutputFolder(const std::string& folder)
+// The default folder is made alone, as it always was; a chosen one with the folders above it.
+bool MakeOutputFolder(const std::string& folder, bool withParents)
 {
     std::error_code error;
-    std::filesystem::create_directory(folder, error);
+    if (withParents)
+        std::filesystem::create_directories(folder, error);
+    else
+        std::filesystem::create_directory(folder, error);
     return !error && std::filesystem::is_directory(folder, error);
 }
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// Holds the messages of loading and saving while a run reports at its end; questions pass.
+class HeldMessages : public Prompts {
+public:
+    explicit HeldMessages(Prompts* shown) : next(shown) {}
+    void Show(const std::string& text, PromptKind) override
+    {
+        held += held.empty() ? text : "; " + text;
+    }
+    bool Ask(const std::string& text) override { return next && next->Ask(text); }
+    // The messages since the last call, with the reason behind them.
+    std::string Take(const std::string& reason)
+    {
+        std::string text = std::exchange(held, {});
+        if (!reason.empty())
+            text += text.empty() ? reason : " (" + reason + ")";
+        return text;
+    }
+
+private:
+    Prompts* next;
+    std::string held;
+};
 
 }  // namespace
 
@@ -58,7 +75,8 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         Show(NeedFileSourceMessage, PromptKind::Plain);
         return;
     }
-    if (!host.ConfirmBatch(source2))
+    BatchOptions options;
+    if (!host.ConfirmBatchOptions(source2, options))
         return;
     std::error_code error;
     if (!std::filesystem::exists(source2, error)) {
@@ -71,37 +89,71 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         Show(NoImageFilesMessage, PromptKind::Plain);
         return;
     }
-    const std::string outputFolder = folder + OutputFolderName + "/";
-    if (!MakeOutputFolder(outputFolder)) {
+    const BatchPlan plan = PlanBatch(folder, entries, options);
+    if (options.dryRun && !host.ApproveBatchPlan(plan))
+        return;
+    if (!MakeOutputFolder(plan.outputFolder, !IsDefaultOutputFolder(folder, options.outputFolder))) {
         Show(CannotCreateMessage, PromptKind::Plain);
         return;
     }
-    int written = 0;
-    std::set<std::string> outputNames;
-    std::vector<std::string> collisions;
-    for (const std::string& name : entries) {
-        const std::string lower = LowerCase(name);
-        if (!IsImageFileName(lower))
-            continue;
-        // An output this run has written, or was to write, is never written again.
-        if (!outputNames.insert(lower).second) {
-            collisions.push_back(name);
+    if (SameFolder(folder, plan.outputFolder)) {
+        Show(SameFolderMessage, PromptKind::Plain);
+        return;
+    }
+    const int savedQuality = std::exchange(jpegQuality, options.jpegQuality);
+    BatchReport report(plan);
+    RunBatchPlan(host, plan, options.reportAtEnd, report);
+    jpegQuality = savedQuality;
+    host.EndBatchProgress();
+    if (!options.reportAtEnd) {
+        // Loading and saving have spoken for themselves; a stopped run ends silently.
+        if (!report.Stopped())
+            Show(report.Summary(), PromptKind::Information);
+    } else if (!report.Stopped() || report.HasProblems()) {
+        if (!report.HasProblems() || !host.ShowBatchSummary(report))
+            Show(report.Summary(), PromptKind::Information);
+    }
+}
+
+void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool holdMessages, BatchReport& report)
+{
+    HeldMessages held(prompts);
+    Prompts* const shown = prompts;
+    if (holdMessages)
+        prompts = &held;
+    const auto started = std::chrono::steady_clock::now();
+    const int total = int(plan.files.size());
+    for (int i = 0; i < total; ++i) {
+        const PlannedFile& file = plan.files[size_t(i)];
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+        host.ShowBatchProgress({i + 1, total, file.listedName, EstimateSecondsLeft(elapsed.count(), i, total)});
+        if (!file.Writes()) {
+            report.Add(file.action == PlannedAction::Collision ? BatchProblemKind::Collision
+                                                                : BatchProblemKind::SkipExists,
+                       file);
             continue;
         }
         // A file that cannot be opened or decoded is reported by the loader and writes nothing.
-        if (LoadSourceFileShown(2, folder + name, folder + lower)) {
+        if (!LoadSourceFileShown(2, plan.sourceFolder + file.listedName, plan.sourceFolder + file.lowerName)) {
+            if (holdMessages)
+                report.Add(BatchProblemKind::Load, file, held.Take(failureReason));
+        } else {
             if (engine) {
                 engine->UpdateSourceGeometry(2);
                 engine->PlaceSource(1);
                 engine->PlaceSource(2);
                 engine->ComposeTarget();
             }
-            if (SaveTarget(outputFolder + lower, lower.substr(lower.size() - 3)))
-                ++written;
+            if (SaveTarget(plan.outputFolder + file.outputName, file.extension))
+                report.CountWritten();
+            else if (holdMessages)
+                report.Add(BatchProblemKind::Write, file, held.Take(failureReason));
         }
-        if (EscapeRequested(host))
-            return;
-        host.ShowFileCount(FileCountText + std::to_string(written));
+        if (EscapeRequested(host) || host.CancelRequested()) {
+            report.MarkStopped();
+            break;
+        }
+        host.ShowFileCount(FileCountText + std::to_string(report.Written()));
     }
-    Show(CompletionMessage(collisions), PromptKind::Information);
+    prompts = shown;
 }

@@ -4,6 +4,11 @@
 
 #include "merge_settings.h"
 
+class BatchReport;
+struct BatchOptions;
+struct BatchPlan;
+struct BatchProgress;
+
 // The per-user settings store: a section and a key to an int or a string.
 class SettingsStore {
 public:
@@ -83,4 +88,20 @@ public:
     virtual bool EscapeDown() = 0;
     // Draws the text into the status bar's batch pane.
     virtual void ShowFileCount(const std::string& text) = 0;
+
+    // The dialog with its options part: `options` comes as the plain batch and leaves as chosen.
+    virtual bool ConfirmBatchOptions(const std::string& source2Path, BatchOptions& /*options*/)
+    {
+        return ConfirmBatch(source2Path);
+    }
+    // The dry run's listing, before anything is written; true to go ahead.
+    virtual bool ApproveBatchPlan(const BatchPlan& /*plan*/) { return true; }
+    // The run is about to merge a file; EndBatchProgress once it stops, before its end message.
+    virtual void ShowBatchProgress(const BatchProgress& /*progress*/) {}
+    virtual void EndBatchProgress() {}
+    // The progress dialog's Cancel: the run stops after the current file, without asking.
+    virtual bool CancelRequested() { return false; }
+    // The end message of a run that collected its problems, with its log for saving; false
+    // when the host has no such box and the summary is to be shown as a plain message.
+    virtual bool ShowBatchSummary(const BatchReport& /*report*/) { return false; }
 };

@@ -1,9 +1,17 @@
 #include "batch_merge.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "dialog_exchange.h"
@@ -13,6 +21,11 @@ using namespace dialog_exchange;
 namespace {
 constexpr int LabelLimit = 50;
 constexpr QChar Separator = '/';
+
+// The choices in the order of BatchFormat and ExistingOutput.
+const char* const FormatNames[BatchFormatCount] = {"Same as input", "BMP", "JPEG", "PNG", "TIFF", "TGA", "PCX"};
+const char* const ExistsNames[ExistingOutputCount] = {"Overwrite it", "Skip the file",
+                                                      "Write it under a new name: x (2).png"};
 
 // Two small pictures merging into a third, drawn once for the dialog's picture.
 QPixmap DrawBatchPicture()
@@ -43,7 +56,11 @@ QPixmap DrawBatchPicture()
 
 QString batch_merge::OutputFolderLabel(const QString& source2Path)
 {
-    QString text = source2Path.left(source2Path.lastIndexOf(Separator)) + Separator + "output";
+    return ShortFolderLabel(source2Path.left(source2Path.lastIndexOf(Separator)) + Separator + "output");
+}
+
+QString batch_merge::ShortFolderLabel(QString text)
+{
     bool cut = false;
     while (text.size() > LabelLimit) {
         const int at = text.indexOf(Separator, 1);
@@ -55,7 +72,10 @@ QString batch_merge::OutputFolderLabel(const QString& source2Path)
     return cut ? "..." + text : text;
 }
 
-batch_merge::batch_merge(const QString& source2Path, QWidget* parent) : QDialog(parent)
+batch_merge::batch_merge(const QString& source2Path, QWidget* parent)
+    : QDialog(parent),
+      sourceFolder(source2Path.left(source2Path.lastIndexOf(Separator) + 1)),
+      defaultLabel(OutputFolderLabel(source2Path))
 {
     setWindowTitle("Batch Merging");
     setObjectName("batch_merge");
@@ -70,7 +90,7 @@ batch_merge::batch_merge(const QString& source2Path, QWidget* parent) : QDialog(
         "All image files in the source 2 directory will be merged with source 1 and placed in the sub-directory "
         "below:",
         this);
-    folder = new QLabel(OutputFolderLabel(source2Path), this);
+    folder = new QLabel(defaultLabel, this);
     folder->setObjectName("folder");
     SetControlId(folder, FolderLabelId);
     folder->setFrameShape(QFrame::StyledPanel);
@@ -88,7 +108,9 @@ batch_merge::batch_merge(const QString& source2Path, QWidget* parent) : QDialog(
     auto* head = new QHBoxLayout;
     head->addWidget(picture, 0, Qt::AlignTop);
     head->addWidget(warning, 1);
+    BuildOptions();
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(optionsToggle);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -97,10 +119,150 @@ batch_merge::batch_merge(const QString& source2Path, QWidget* parent) : QDialog(
     layout->addWidget(where);
     layout->addWidget(folder);
     layout->addWidget(stop);
+    layout->addWidget(optionsPart);
     layout->addLayout(buttons);
     setMinimumWidth(DluX(260));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    setTabOrder(ok, cancel);
+    setTabOrder(cancel, optionsToggle);
+    ok->setFocus();
+    SetOptions(BatchOptions{});
+}
+
+void batch_merge::BuildOptions()
+{
+    optionsToggle = new QToolButton(this);
+    optionsToggle->setObjectName("optionsToggle");
+    optionsToggle->setText("Options");
+    optionsToggle->setCheckable(true);
+    optionsToggle->setAutoRaise(true);
+    optionsToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    optionsToggle->setArrowType(Qt::RightArrow);
+    connect(optionsToggle, &QToolButton::toggled, this, &batch_merge::ShowOptions);
+
+    optionsPart = new QWidget(this);
+    optionsPart->setObjectName("options");
+    outputFolder = new QLineEdit(optionsPart);
+    outputFolder->setObjectName("outputFolder");
+    auto* browse = new QPushButton("Browse...", optionsPart);
+    browse->setObjectName("browse");
+    browse->setAutoDefault(false);
+    format = new QComboBox(optionsPart);
+    format->setObjectName("format");
+    for (const char* name : FormatNames)
+        format->addItem(name);
+    quality = new QSpinBox(optionsPart);
+    quality->setObjectName("quality");
+    quality->setRange(1, 100);
+    whenExists = new QComboBox(optionsPart);
+    whenExists->setObjectName("whenExists");
+    for (const char* name : ExistsNames)
+        whenExists->addItem(name);
+    reportAtEnd = new QCheckBox("Report problems at the end", optionsPart);
+    reportAtEnd->setObjectName("reportAtEnd");
+    dryRun = new QCheckBox("Dry run: list what would be written first", optionsPart);
+    dryRun->setObjectName("dryRun");
+
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(outputFolder, 1);
+    folderRow->addWidget(browse);
+    auto* formatRow = new QHBoxLayout;
+    formatRow->addWidget(format);
+    auto* qualityLabel = new QLabel("JPEG &quality:", optionsPart);
+    qualityLabel->setBuddy(quality);
+    formatRow->addWidget(qualityLabel);
+    formatRow->addWidget(quality);
+    formatRow->addStretch();
+    auto* form = new QFormLayout(optionsPart);
+    form->setContentsMargins(0, 0, 0, 0);
+    const auto label = [this](const char* text, QWidget* buddy) {
+        auto* l = new QLabel(text, optionsPart);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addRow(label("Output &folder:", outputFolder), folderRow);
+    form->addRow(label("Output f&ormat:", format), formatRow);
+    form->addRow(label("When an output &exists:", whenExists), whenExists);
+    form->addRow(reportAtEnd);
+    form->addRow(dryRun);
+    optionsPart->setVisible(false);
+
+    connect(browse, &QPushButton::clicked, this, &batch_merge::BrowseFolder);
+    connect(outputFolder, &QLineEdit::textChanged, this, &batch_merge::FollowChoices);
+    connect(format, &QComboBox::currentIndexChanged, this, &batch_merge::FollowChoices);
+}
+
+void batch_merge::SetOptions(const BatchOptions& options)
+{
+    // A folder given relative to source 2's stays so: it follows source 2 from folder to folder.
+    outputFolder->setText(options.outputFolder.empty()
+                              ? QString::fromStdString(ResolveOutputFolder(sourceFolder.toStdString(), "")).chopped(1)
+                              : QString::fromStdString(options.outputFolder));
+    format->setCurrentIndex(int(options.format));
+    quality->setValue(options.jpegQuality);
+    whenExists->setCurrentIndex(int(options.whenExists));
+    reportAtEnd->setChecked(options.reportAtEnd);
+    dryRun->setChecked(options.dryRun);
+    ShowOptions(options.optionsShown);
+    FollowChoices();
+}
+
+BatchOptions batch_merge::Options() const
+{
+    BatchOptions options;
+    const std::string chosen = outputFolder->text().trimmed().toStdString();
+    if (!IsDefaultOutputFolder(sourceFolder.toStdString(), chosen))
+        options.outputFolder = chosen;
+    options.format = BatchFormat(format->currentIndex());
+    options.jpegQuality = quality->value();
+    options.whenExists = ExistingOutput(whenExists->currentIndex());
+    options.reportAtEnd = reportAtEnd->isChecked();
+    options.dryRun = dryRun->isChecked();
+    options.optionsShown = OptionsShown();
+    return options;
+}
+
+void batch_merge::ShowOptions(bool shown)
+{
+    optionsToggle->setChecked(shown);
+    optionsToggle->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    optionsPart->setVisible(shown);
+    // Closing the part gives its room back.
+    layout()->activate();
+    adjustSize();
+}
+
+bool batch_merge::OptionsShown() const { return optionsToggle->isChecked(); }
+
+QString batch_merge::ResolvedFolder() const
+{
+    return QString::fromStdString(
+        ResolveOutputFolder(sourceFolder.toStdString(), outputFolder->text().trimmed().toStdString()));
+}
+
+void batch_merge::BrowseFolder()
+{
+    QFileDialog dialog(this, "Output Folder");
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // The chosen folder may not exist yet: start from the nearest one that does.
+    QDir start(ResolvedFolder());
+    while (!start.exists() && start.cdUp()) {
+    }
+    dialog.setDirectory(start);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        outputFolder->setText(dialog.selectedFiles().first());
+}
+
+void batch_merge::FollowChoices()
+{
+    const BatchFormat chosen = BatchFormat(format->currentIndex());
+    quality->setEnabled(chosen == BatchFormat::SameAsInput || chosen == BatchFormat::Jpeg);
+    const std::string text = outputFolder->text().trimmed().toStdString();
+    folder->setText(IsDefaultOutputFolder(sourceFolder.toStdString(), text)
+                        ? defaultLabel
+                        : ShortFolderLabel(ResolvedFolder().chopped(1)));
 }
 
 QString batch_merge::FolderLabelText() const { return folder->text(); }

@@ -10,7 +10,7 @@
 #include <QStatusTipEvent>
 
 #include "app_looks.h"
-#include "batch_merge.h"
+#include "batch_dialogs.h"
 #include "cbrindordoc.h"
 #include "cbrindorview.h"
 #include "cpropertieswnd.h"
@@ -377,15 +377,6 @@ void CMainFrame::TitleCleared() { setWindowTitle(Title); }
 
 // BatchHost.
 
-bool CMainFrame::ConfirmBatch(const std::string& source2Path)
-{
-    batch_merge dialog(QString::fromStdString(source2Path), this);
-    const bool ok = dialog.exec() == QDialog::Accepted;
-    if (ok)
-        SetBatchRunning(true);
-    return ok;
-}
-
 void CMainFrame::SetBatchRunning(bool running)
 {
     if (running == batchRunning)
@@ -396,6 +387,8 @@ void CMainFrame::SetBatchRunning(bool running)
         qApp->installEventFilter(this);
     else
         qApp->removeEventFilter(this);
+    if (!running)
+        EndBatchProgress();
     view->setEnabled(!running);
     if (pane->widget())
         pane->widget()->setEnabled(!running);
@@ -413,8 +406,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
                      e->type() == QEvent::ShortcutOverride;
     if (!batchRunning || !key || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return QMainWindow::eventFilter(watched, e);
-    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+    const bool escape = static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape;
+    if (e->type() == QEvent::KeyPress && escape)
         escapePressed = true;
+    // The progress dialog's Cancel is reachable by keyboard; its Esc asks like the window's.
+    if (!escape && progress && watched->isWidgetType() &&
+        (watched == progress || progress->isAncestorOf(static_cast<QWidget*>(watched))))
+        return QMainWindow::eventFilter(watched, e);
     return true;
 }
 

@@ -14,6 +14,7 @@ class CPropertiesWnd;
 class EditRecorder;
 class QActionGroup;
 class QMenu;
+class batch_progress;
 class wnd_status_bar;
 
 // The main window: menu bar built from the command table, the target view, the status bar and
@@ -69,6 +70,13 @@ public:
     void PumpEvents() override;
     bool EscapeDown() override;
     void ShowFileCount(const std::string& text) override;
+    bool ConfirmBatchOptions(const std::string& source2Path, BatchOptions& options) override;
+    bool ApproveBatchPlan(const BatchPlan& plan) override;
+    void ShowBatchProgress(const BatchProgress& progress) override;
+    void EndBatchProgress() override;
+    bool CancelRequested() override;
+    bool ShowBatchSummary(const BatchReport& report) override;
+    batch_progress* BatchProgressDialog() const { return progress; }
     // SlotChooser.
     SourceIndex ChooseSlotToReplace(const std::string& text) override;
 
@@ -145,4 +153,5 @@ private:
 
     bool batchRunning = false;
     bool escapePressed = false;
+    batch_progress* progress = nullptr;
 };

@@ -10,9 +10,6 @@ ShowMessageFn showOverride;
 AskQuestionFn askOverride;
 QPointer<QWidget> boxParent;
 
-// The application title is the caption of every message box.
-constexpr char MessageCaption[] = "brindor";
-
 QMessageBox::Icon IconFor(PromptKind kind)
 {
     switch (kind) {
@@ -34,7 +31,7 @@ void ShowMessageBox(const std::string& text, PromptKind kind)
         showOverride(text, kind);
         return;
     }
-    QMessageBox box(IconFor(kind), MessageCaption, QString::fromStdString(text), QMessageBox::Ok,
+    QMessageBox box(IconFor(kind), MessageBoxCaption, QString::fromStdString(text), QMessageBox::Ok,
                     boxParent.data());
     box.exec();
 }
@@ -43,7 +40,7 @@ bool AskQuestionBox(const std::string& text)
 {
     if (askOverride)
         return askOverride(text);
-    QMessageBox box(QMessageBox::Question, MessageCaption, QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Question, MessageBoxCaption, QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No, boxParent.data());
     return box.exec() == QMessageBox::Yes;
 }
@@ -53,5 +50,7 @@ void SetMessageBoxHandlers(ShowMessageFn show, AskQuestionFn ask)
     showOverride = std::move(show);
     askOverride = std::move(ask);
 }
+
+bool MessageBoxesReplaced() { return bool(showOverride); }
 
 void SetMessageBoxParent(QWidget* parent) { boxParent = parent; }

@@ -1,9 +1,12 @@
 // The batch dialog's texts and folder label, and a batch over generated files stopped with Esc.
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -91,6 +94,30 @@ private slots:
         QVERIFY(texts.contains("You can stop batch merging at any time by pressing 'Esc'."));
         QVERIFY(texts.contains("/tmp/a/output"));
         QVERIFY(!dialog.findChild<QLabel*>("picture")->pixmap().isNull());
+    }
+
+    // Closed, the options part leaves the dialog as it always was; open, its choices come back
+    // as set, the default folder as "the default" wherever source 2 is.
+    void optionsPartReadsBack()
+    {
+        batch_merge dialog("/tmp/a/x.png");
+        QVERIFY(!dialog.OptionsShown());
+        QVERIFY(dialog.findChild<QWidget*>("options")->isHidden());
+        QCOMPARE(dialog.Options(), BatchOptions{});
+        BatchOptions chosen{"/srv/out", BatchFormat::Bmp, 40, ExistingOutput::Skip, true, true, true};
+        dialog.SetOptions(chosen);
+        QCOMPARE(dialog.Options(), chosen);
+        QCOMPARE(dialog.FolderLabelText(), QString("/srv/out"));
+        QVERIFY(!dialog.findChild<QSpinBox*>("quality")->isEnabled());
+        dialog.findChild<QComboBox*>("format")->setCurrentIndex(int(BatchFormat::Jpeg));
+        QVERIFY(dialog.findChild<QSpinBox*>("quality")->isEnabled());
+        chosen.outputFolder = "relative/out";
+        dialog.SetOptions(chosen);
+        QCOMPARE(dialog.Options().outputFolder, chosen.outputFolder);
+        QCOMPARE(dialog.FolderLabelText(), QString("/tmp/a/relative/out"));
+        dialog.findChild<QLineEdit*>("outputFolder")->setText("/tmp/a/output");
+        QCOMPARE(dialog.Options().outputFolder, std::string());
+        QCOMPARE(dialog.FolderLabelText(), QString("/tmp/a/output"));
     }
 
     void batchOverGeneratedFilesStopsOnEsc()

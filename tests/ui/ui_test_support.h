@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
 #include <QPointer>
@@ -159,6 +160,7 @@ private:
     static constexpr int PollMs = 5;
     static constexpr int StuckPolls = 200;
     static constexpr int FocusPolls = 40;
+    static constexpr int MaxActivationPolls = 40;
 
     void Poll()
     {
@@ -166,6 +168,15 @@ private:
         if (!modal || !modal->isVisible())
             return;
         if (modal != current) {
+            // Keys reach only the active window: give a box shown while another window was
+            // going away time to take the focus before typing. (File dialogs are typed to as
+            // they come: activated late, they move the focus off their name line.)
+            if (qobject_cast<QMessageBox*>(modal) && !modal->isActiveWindow() &&
+                activationPolls++ < MaxActivationPolls) {
+                modal->activateWindow();
+                return;
+            }
+            activationPolls = 0;
             current = modal;
             waited = 0;
             auto* box = qobject_cast<QMessageBox*>(modal);
@@ -184,8 +195,18 @@ private:
             const Press p = presses.empty() ? Press{} : presses.front();
             if (!presses.empty())
                 presses.pop_front();
-            QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
-            QTest::keyClick(target, p.key, p.modifiers);
+            QPointer<QWidget> target = modal->focusWidget() ? modal->focusWidget() : modal;
+            // A file dialog takes its key at once, as its name line holds the focus now.
+            if (qobject_cast<QFileDialog*>(modal)) {
+                QTest::keyClick(target, p.key, p.modifiers);
+                return;
+            }
+            // Typed from the event loop, not from this poll: a key that opens a further dialog
+            // runs its loop there, and the poll answers that dialog too.
+            QTimer::singleShot(0, target, [target, p] {
+                if (target)
+                    QTest::keyClick(target, p.key, p.modifiers);
+            });
             return;
         }
         if (++waited == StuckPolls) {
@@ -199,6 +220,7 @@ private:
     QPointer<QWidget> current;
     int waited = 0;
     bool keyDue = false;
+    int activationPolls = 0;
 };
 
 }  // namespace ui_test

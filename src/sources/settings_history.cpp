@@ -67,7 +67,7 @@ std::shared_ptr<const SavedPicture> SaveUnblended(const TargetImage& unblended, 
     if (previous && previous->blended) {
         const auto& last = previous->blended->unblended;
         if (last && last->width == unblended.width && last->height == unblended.height &&
-            std::memcmp(last->bytes.data(), unblended.pixels.data(), n) == 0)
+            (n == 0 || std::memcmp(last->bytes.data(), unblended.pixels.data(), n) == 0))
             return last;
     }
     auto saved = std::make_shared<SavedPicture>();

@@ -136,3 +136,22 @@ void AtomicFile::Discard()
         tempPath_.clear();
     }
 }
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::FILE*, std::string& why)>& write,
+                         std::string& why)
+{
+    AtomicFile file(path);
+    if (!file.Open()) {
+        why = file.Error();
+        return false;
+    }
+    if (!write(file.Stream(), why)) {
+        file.Discard();
+        return false;
+    }
+    if (!file.Commit()) {
+        why = file.Error();
+        return false;
+    }
+    return true;
+}

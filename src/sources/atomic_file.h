@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
 
 // Writes a file through a temporary sibling in the same folder, so the named file is either
@@ -38,3 +39,8 @@ private:
     std::FILE* stream_ = nullptr;
     std::string error_;
 };
+
+// Writes `path` whole or not at all: `write` fills the open temporary and returns false with its
+// reason in `why`; on any failure the old file stays and `why` says what went wrong.
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::FILE*, std::string& why)>& write,
+                         std::string& why);

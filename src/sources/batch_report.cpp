@@ -103,19 +103,10 @@ std::string ProgressText(const BatchProgress& progress)
 
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& why)
 {
-    AtomicFile file(path);
-    if (!file.Open()) {
-        why = file.Error();
+    return WriteFileAtomically(path, [&](std::FILE* out, std::string& reason) {
+        if (std::fwrite(text.data(), 1, text.size(), out) == text.size())
+            return true;
+        reason = std::string("writing: ") + std::strerror(errno);
         return false;
-    }
-    if (std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size()) {
-        why = std::string("writing: ") + std::strerror(errno);
-        file.Discard();
-        return false;
-    }
-    if (!file.Commit()) {
-        why = file.Error();
-        return false;
-    }
-    return true;
+    }, why);
 }

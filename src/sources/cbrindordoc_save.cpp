@@ -26,30 +26,15 @@ constexpr uint32_t BlockSpare = 54;
 // false with the reason in `why`.
 bool WriteRasterFile(RasterImage& image, const std::string& filePath, ImageFormatId id, std::string& why)
 {
-    AtomicFile file(filePath);
-    if (!file.Open()) {
-        why = file.Error();
+    return WriteFileAtomically(filePath, [&](std::FILE* out, std::string& reason) {
+        FileStream stream(out);
+        if (image.Encode(&stream, id))
+            return true;
+        reason = image.ErrorText();
+        if (stream.ErrorState() != 0)
+            reason += std::string(": ") + std::strerror(errno);
         return false;
-    }
-    bool ok;
-    {
-        FileStream stream(file.Stream());
-        ok = image.Encode(&stream, id);
-        if (!ok) {
-            why = image.ErrorText();
-            if (stream.ErrorState() != 0)
-                why += std::string(": ") + std::strerror(errno);
-        }
-    }
-    if (!ok) {
-        file.Discard();
-        return false;
-    }
-    if (!file.Commit()) {
-        why = file.Error();
-        return false;
-    }
-    return true;
+    }, why);
 }
 
 }  // namespace

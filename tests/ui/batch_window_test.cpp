@@ -33,21 +33,7 @@ class BatchWindowTest : public QObject {
     // The window shown and active with `first` and then `two` loaded; null if it cannot be active.
     std::unique_ptr<CbrindorApp> Start(const QString& two)
     {
-        auto app = std::make_unique<CbrindorApp>();
-        if (!app->InitInstance({"brindor"}))
-            return nullptr;
-        app->Document().SetFileDialogs(&dialogs);
-        CMainFrame* f = app->Frame();
-        f->resize(1200, 900);
-        f->show();
-        QApplication::setActiveWindow(f);
-        if (!QTest::qWaitForWindowActive(f))
-            return nullptr;
-        for (const QString& path : {first, two}) {
-            dialogs.path = path.toStdString();
-            f->RunCommand(57601);
-        }
-        return app;
+        return ui_test::StartActiveWithSources(dialogs, QSize(1200, 900), {first, two});
     }
 
     // Pictures of different sizes under the given names; the path of the first.

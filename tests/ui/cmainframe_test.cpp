@@ -64,17 +64,7 @@ class MainFrameTest : public QObject {
     // The window shown and active, with `first` and then `two` loaded; null if it cannot be active.
     std::unique_ptr<CbrindorApp> StartActiveWithSources(const QString& two)
     {
-        auto app = Start();
-        CMainFrame* f = app->Frame();
-        f->show();
-        QApplication::setActiveWindow(f);
-        if (!QTest::qWaitForWindowActive(f))
-            return nullptr;
-        for (const QString& path : {first, two}) {
-            dialogs.path = path.toStdString();
-            f->RunCommand(57601);
-        }
-        return app;
+        return ui_test::StartActiveWithSources(dialogs, QSize(1400, 1000), {first, two});
     }
 
     static QStringList MenuTexts(QMenu* menu)

@@ -114,6 +114,28 @@ inline std::unique_ptr<CbrindorApp> StartProgram(ScriptedDialogs& dialogs, QSize
     return app;
 }
 
+// The real program's window shown at `size` and active, with `paths` opened in turn through
+// File > Open Image; null if it cannot start or become active.
+inline std::unique_ptr<CbrindorApp> StartActiveWithSources(ScriptedDialogs& dialogs, QSize size,
+                                                           const QStringList& paths)
+{
+    auto app = std::make_unique<CbrindorApp>();
+    if (!app->InitInstance({"brindor"}))
+        return nullptr;
+    app->Document().SetFileDialogs(&dialogs);
+    CMainFrame* f = app->Frame();
+    f->resize(size);
+    f->show();
+    QApplication::setActiveWindow(f);
+    if (!QTest::qWaitForWindowActive(f))
+        return nullptr;
+    for (const QString& path : paths) {
+        dialogs.path = path.toStdString();
+        f->RunCommand(57601);
+    }
+    return app;
+}
+
 // Opens a w x h picture of each name, written into `dir`, through File > Open Image.
 inline bool OpenPictures(CbrindorApp& app, ScriptedDialogs& dialogs, const QTemporaryDir& dir,
                          const QStringList& names, int w, int h)

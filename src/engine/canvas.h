@@ -1,12 +1,23 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "pixel_memory.h"
 
 // The largest canvas the program offers.
 constexpr int MaxCanvasWidth = 2048;
 constexpr int MaxCanvasHeight = 1536;
+// A target that follows a photo's own size may reach this side, within CanvasMemoryBudget.
+constexpr int MaxOwnCanvasSide = 16384;
+constexpr uint64_t CanvasMemoryBudget = uint64_t(3) << 30;
+
+// Bytes the engine's buffers take for a width x height canvas: two layers and three pictures.
+uint64_t CanvasBufferBytes(int width, int height);
+// Each side 1..MaxOwnCanvasSide and the buffers within the budget; checked before allocating.
+bool CanvasWithinBudget(int width, int height);
+// "NAME is W × H; the largest target is ..." for a picture refused as a target size.
+std::string CanvasTooLargeText(const std::string& name, int width, int height);
 
 // The canvas in the view's client coordinates.
 struct CanvasRect {

@@ -99,7 +99,12 @@ public:
     const SourceView& Sources() const { return sources; }
     bool TwoSources() const { return sources.SourceCount() == 2; }
 
-    // Canvas (geometry.cpp). The canvas is CanvasRect's size, used up to 2048 x 1536.
+    // Canvas (geometry.cpp). The canvas is CanvasRect's size, used up to the canvas limit:
+    // 2048 x 1536, unless a target that follows a photo's own size raises it (within
+    // CanvasWithinBudget, up to MaxOwnCanvasSide). It takes effect at the next placement.
+    void SetCanvasLimit(int width, int height) { limitWidth = width; limitHeight = height; }
+    int CanvasLimitWidth() const { return limitWidth; }
+    int CanvasLimitHeight() const { return limitHeight; }
     int CanvasWidth() const;
     int CanvasHeight() const;
     // CanvasRect for a w x h canvas centred in a client area (PlaceCanvasRect's arithmetic).
@@ -192,6 +197,8 @@ private:
     void Enable(PropertyId id, bool on);
 
     const SourceView& sources;
+    int limitWidth = MaxCanvasWidth;
+    int limitHeight = MaxCanvasHeight;
     EngineListener* listener = nullptr;
     Prompts* prompts = nullptr;
     std::string shown[PropertyCount];

@@ -3,9 +3,9 @@
 
 #include "engine.h"
 
-int Engine::CanvasWidth() const { return std::clamp(canvasRect.Width(), 0, MaxCanvasWidth); }
+int Engine::CanvasWidth() const { return std::clamp(canvasRect.Width(), 0, limitWidth); }
 
-int Engine::CanvasHeight() const { return std::clamp(canvasRect.Height(), 0, MaxCanvasHeight); }
+int Engine::CanvasHeight() const { return std::clamp(canvasRect.Height(), 0, limitHeight); }
 
 CanvasRect Engine::CentredCanvas(int width, int height, int clientWidth, int clientHeight)
 {

@@ -19,4 +19,7 @@ public:
     virtual int Stride(SourceIndex s) const = 0;
     // One coverage byte per pixel, bottom-up, unpadded; 1 = covered.
     virtual const uint8_t* Mask(SourceIndex s) const = 0;
+    // Opacity 0..255 per pixel beside the colour, bottom-up, unpadded; null when the source is
+    // opaque wherever its mask covers (every specified source kind).
+    virtual const uint8_t* Alpha(SourceIndex /*s*/) const { return nullptr; }
 };

@@ -77,9 +77,47 @@ inline void PlacePixel(const Mapping& m, double x, double y, uint8_t* out, uint8
     *covered = 1;
 }
 
-// A source with partial opacity: the opacity is resampled with the colour's weights and rounded,
-// and the colour weighted by it, so that the colour of transparent pixels never bleeds into their
-// neighbours. Where the four neighbours are equally opaque the colour is the plain sample.
+// A source with partial opacity, sampled at stored pixel (tx, ty) by the 16.16 weights w00, w10,
+// w01, w11: the opacity is resampled with the colour's weights and rounded, and the colour
+// weighted by it, so that the colour of transparent pixels never bleeds into their neighbours.
+// Where the four neighbours are equally opaque the colour is the plain sample.
+inline void TranslucentSample(const Mapping& m, int tx, int ty, const int (&w)[4], uint8_t* out, uint8_t* covered)
+{
+    const int ty1 = std::min(ty + 1, m.srcH - 1);
+    const int tx1 = std::min(tx + 1, m.srcW - 1);
+    const size_t above = size_t(ty) * m.srcW, below = size_t(ty1) * m.srcW;
+    const int a[4] = {m.alpha[above + tx], m.alpha[below + tx], m.alpha[above + tx1], m.alpha[below + tx1]};
+    // At most 65536 x 255: the weights sum to 65536 at most.
+    const uint32_t weight = uint32_t(w[0] * a[0] + w[1] * a[1] + w[2] * a[2] + w[3] * a[3]);
+    const int opacity = int((weight + 32768) >> 16);
+    if (opacity == 0)
+        return;
+    *covered = uint8_t(opacity);
+    const uint8_t* p[4] = {m.block + size_t(ty) * m.stride + tx * 3, m.block + size_t(ty1) * m.stride + tx * 3,
+                           m.block + size_t(ty) * m.stride + tx1 * 3, m.block + size_t(ty1) * m.stride + tx1 * 3};
+    if (a[0] == a[1] && a[0] == a[2] && a[0] == a[3]) {
+        for (int k = 0; k < 3; ++k)
+            out[k] = static_cast<uint8_t>((p[0][k] * w[0] + p[1][k] * w[1] + p[2][k] * w[2] + p[3][k] * w[3]) >> 16);
+        return;
+    }
+    for (int k = 0; k < 3; ++k) {
+        uint64_t sum = 0;
+        for (int i = 0; i < 4; ++i)
+            sum += uint64_t(uint32_t(w[i] * a[i])) * p[i][k];
+        out[k] = static_cast<uint8_t>((sum + weight / 2) / weight);
+    }
+}
+
+// The nearest stored pixel with its opacity.
+inline void TranslucentNearest(const Mapping& m, int tx, int ty, uint8_t* out, uint8_t* covered)
+{
+    const uint8_t a = m.alpha[size_t(ty) * m.srcW + tx];
+    if (a != 0) {
+        Store(out, m.block + size_t(ty) * m.stride + tx * 3);
+        *covered = a;
+    }
+}
+
 template <bool Quick, bool Checked>
 inline void PlaceTranslucentPixel(const Mapping& m, double x, double y, uint8_t* out, uint8_t* covered)
 {
@@ -87,40 +125,15 @@ inline void PlaceTranslucentPixel(const Mapping& m, double x, double y, uint8_t*
         return;
     const int tx = static_cast<int>(x);
     const int ty = static_cast<int>(y);
-    const size_t at = size_t(ty) * m.srcW + tx;
-    if (m.mask && m.mask[at] == 0)
+    if (m.mask && m.mask[size_t(ty) * m.srcW + tx] == 0)
         return;
-    if (Quick) {
-        if (m.alpha[at] != 0) {
-            Store(out, m.block + size_t(ty) * m.stride + tx * 3);
-            *covered = m.alpha[at];
-        }
-        return;
-    }
+    if (Quick)
+        return TranslucentNearest(m, tx, ty, out, covered);
     const double fx = x - tx;
     const double fy = y - ty;
     const int w[4] = {static_cast<int>((1 - fy) * 65536 * (1 - fx)), static_cast<int>(fy * 65536 * (1 - fx)),
                       static_cast<int>(fx * 65536 * (1 - fy)), static_cast<int>(fx * 65536 * fy)};
-    const int ty1 = std::min(ty + 1, m.srcH - 1);
-    const int tx1 = std::min(tx + 1, m.srcW - 1);
-    const size_t below = size_t(ty1) * m.srcW;
-    const int a[4] = {m.alpha[at], m.alpha[below + tx], m.alpha[at - tx + tx1], m.alpha[below + tx1]};
-    // At most 65536 x 255: the weights sum to 65536 at most.
-    const uint32_t weight = uint32_t(w[0] * a[0] + w[1] * a[1] + w[2] * a[2] + w[3] * a[3]);
-    const int opacity = int((weight + 32768) >> 16);
-    if (opacity == 0)
-        return;
-    *covered = uint8_t(opacity);
-    if (a[0] == a[1] && a[0] == a[2] && a[0] == a[3])
-        return Interpolate(m, x, y, tx, ty, out);
-    const uint8_t* p[4] = {m.block + size_t(ty) * m.stride + tx * 3, m.block + size_t(ty1) * m.stride + tx * 3,
-                           m.block + size_t(ty) * m.stride + tx1 * 3, m.block + size_t(ty1) * m.stride + tx1 * 3};
-    for (int k = 0; k < 3; ++k) {
-        uint64_t sum = 0;
-        for (int i = 0; i < 4; ++i)
-            sum += uint64_t(uint32_t(w[i] * a[i])) * p[i][k];
-        out[k] = static_cast<uint8_t>((sum + weight / 2) / weight);
-    }
+    TranslucentSample(m, tx, ty, w, out, covered);
 }
 
 // Source positions and 16.16 weights of one block of columns.
@@ -264,6 +277,45 @@ void FillInsideBlock(const Mapping& m, const double* colX, const double* colY, d
     }
 }
 
+// One full block of columns of a translucent source that lies wholly inside it.
+template <bool Quick>
+void FillTranslucentBlock(const Mapping& m, const double* colX, const double* colY, double rowX, double rowY,
+                          uint8_t* out, uint8_t* covered)
+{
+    BlockSamples s;
+    SampleBlock<Quick>(colX, colY, rowX, rowY, s);
+    for (int i = 0; i < BlockColumns; ++i) {
+        const int tx = s.tx[i], ty = s.ty[i];
+        if (m.mask && m.mask[size_t(ty) * m.srcW + tx] == 0)
+            continue;
+        if (Quick) {
+            TranslucentNearest(m, tx, ty, out + 3 * i, covered + i);
+            continue;
+        }
+#if defined(__SSE2__)
+        // Four equally opaque neighbours, as inside a logo: the plain sample, its opacity theirs
+        // (the weights sum to at least 65533, so the rounded opacity is exactly theirs).
+        const uint8_t* p00 = m.block + size_t(ty) * m.stride + tx * 3;
+        const uint8_t* p10 = ty + 1 < m.srcH ? p00 + m.stride : p00;
+        const int dx = tx + 1 < m.srcW ? 3 : 0;
+        const uint8_t* a00 = m.alpha + size_t(ty) * m.srcW + tx;
+        const uint8_t* a10 = ty + 1 < m.srcH ? a00 + m.srcW : a00;
+        const uint8_t a = a00[0];
+        if (a != 0 && a10[0] == a && a00[dx / 3] == a && a10[dx / 3] == a && s.w00[i] != 65536 &&
+            p10 + dx + 4 <= m.end) {
+            const uint32_t bgr = InterpolateFour(p00, p10, dx, s.top[i], s.bottom[i]);
+            out[3 * i] = static_cast<uint8_t>(bgr);
+            out[3 * i + 1] = static_cast<uint8_t>(bgr >> 8);
+            out[3 * i + 2] = static_cast<uint8_t>(bgr >> 16);
+            covered[i] = a;
+            continue;
+        }
+#endif
+        const int w[4] = {s.w00[i], s.w10[i], s.w01[i], s.w11[i]};
+        TranslucentSample(m, tx, ty, w, out + 3 * i, covered + i);
+    }
+}
+
 // Clears canvas rows [from, to) x columns [0, W) and fills the span from row firstRow and column
 // firstColumn on; colX and colY hold the row-independent parts of X and Y per column.
 template <bool Quick, bool Translucent>
@@ -312,11 +364,15 @@ void FillLayer(const Mapping& m, SourceLayer& layer, int W, int from, int to, in
                     continue;
                 const int b = std::max(bi * BlockColumns, firstColumn);
                 const int e = std::min(bi * BlockColumns + BlockColumns, W);
+                const bool inside = xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH;
                 if (Translucent) {
-                    for (int c = b; c < e; ++c)
-                        PlaceTranslucentPixel<Quick, true>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c,
-                                                           covered + c);
-                } else if (xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH) {
+                    if (inside && e - b == BlockColumns)
+                        FillTranslucentBlock<Quick>(m, colX + b, colY + b, rowX, rowY, px + 3 * b, covered + b);
+                    else
+                        for (int c = b; c < e; ++c)
+                            PlaceTranslucentPixel<Quick, true>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c,
+                                                               covered + c);
+                } else if (inside) {
                     if (e - b == BlockColumns)
                         FillInsideBlock<Quick>(m, colX + b, colY + b, rowX, rowY, px + 3 * b, covered + b);
                     else

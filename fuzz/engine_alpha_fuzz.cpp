@@ -108,8 +108,9 @@ bool SameLayers(const Engine& a, const Engine& b)
 
 bool SameTarget(const Engine& a, const Engine& b)
 {
+    const size_t bytes = size_t(a.target.width) * a.target.height * 3;
     return a.target.width == b.target.width && a.target.height == b.target.height &&
-           std::memcmp(a.target.pixels.data(), b.target.pixels.data(), size_t(a.target.width) * a.target.height * 3) == 0;
+           (bytes == 0 || std::memcmp(a.target.pixels.data(), b.target.pixels.data(), bytes) == 0);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "imaging_service.h"
-#include "source_image.h"
+#include "placement_kernels.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

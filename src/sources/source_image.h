@@ -53,8 +53,6 @@ void ReleaseAlpha(SourceImage& image);
 // Frees the plane when every one of its width x height values is 255, as an opaque picture
 // keeps none. Returns whether a plane remains.
 bool DropOpaqueAlpha(SourceImage& image, int width, int height);
-// Whether n opacity values are all 255.
-bool AllOpaque(const uint8_t* alpha, size_t n);
 
 // Header fields of a block, read little-endian.
 int32_t DibWidth(const uint8_t* dib);

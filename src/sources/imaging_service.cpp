@@ -12,6 +12,7 @@
 #include "atomic_file.h"
 #include "canvas.h"
 #include "imaging_io.h"
+#include "placement_kernels.h"
 #include "source_image.h"
 
 namespace {

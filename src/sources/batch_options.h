@@ -28,6 +28,10 @@ struct BatchOptions {
     bool dryRun = false;
     // The dialog's options part was open when it was last confirmed.
     bool optionsShown = false;
+    // Each target takes its picture's own size instead of the canvas size.
+    bool keepOwnSize = false;
+    // Outputs carry none of the picture's metadata.
+    bool stripMetadata = false;
 
     bool operator==(const BatchOptions&) const = default;
 };

@@ -163,6 +163,10 @@ void batch_merge::BuildOptions()
     reportAtEnd->setObjectName("reportAtEnd");
     dryRun = new QCheckBox("Dry run: list what would be written first", optionsPart);
     dryRun->setObjectName("dryRun");
+    keepOwnSize = new QCheckBox("Keep each picture's own size", optionsPart);
+    keepOwnSize->setObjectName("keepOwnSize");
+    stripMetadata = new QCheckBox("Remove metadata", optionsPart);
+    stripMetadata->setObjectName("stripMetadata");
 
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(outputFolder, 1);
@@ -186,6 +190,8 @@ void batch_merge::BuildOptions()
     form->addRow(label("When an output &exists:", whenExists), whenExists);
     form->addRow(reportAtEnd);
     form->addRow(dryRun);
+    form->addRow(keepOwnSize);
+    form->addRow(stripMetadata);
     optionsPart->setVisible(false);
 
     connect(browse, &QPushButton::clicked, this, &batch_merge::BrowseFolder);
@@ -204,6 +210,8 @@ void batch_merge::SetOptions(const BatchOptions& options)
     whenExists->setCurrentIndex(int(options.whenExists));
     reportAtEnd->setChecked(options.reportAtEnd);
     dryRun->setChecked(options.dryRun);
+    keepOwnSize->setChecked(options.keepOwnSize);
+    stripMetadata->setChecked(options.stripMetadata);
     ShowOptions(options.optionsShown);
     FollowChoices();
 }
@@ -219,6 +227,8 @@ BatchOptions batch_merge::Options() const
     options.whenExists = ExistingOutput(whenExists->currentIndex());
     options.reportAtEnd = reportAtEnd->isChecked();
     options.dryRun = dryRun->isChecked();
+    options.keepOwnSize = keepOwnSize->isChecked();
+    options.stripMetadata = stripMetadata->isChecked();
     options.optionsShown = OptionsShown();
     return options;
 }

@@ -55,4 +55,6 @@ private:
     QComboBox* whenExists = nullptr;
     QCheckBox* reportAtEnd = nullptr;
     QCheckBox* dryRun = nullptr;
+    QCheckBox* keepOwnSize = nullptr;
+    QCheckBox* stripMetadata = nullptr;
 };

@@ -32,6 +32,8 @@ struct BatchOptions {
     bool keepOwnSize = false;
     // Outputs carry none of the picture's metadata.
     bool stripMetadata = false;
+    // The folder whose pictures are merged, for this run only; empty: source 2's folder.
+    std::string inputFolder{};
 
     bool operator==(const BatchOptions&) const = default;
 };

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include <QFileInfo>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,6 +15,7 @@
 #include "cmainframe.h"
 #include "command_table.h"
 #include "cpropertieswnd.h"
+#include "dropped_paths.h"
 #include "edit_recorder.h"
 #include "flying_tips.h"
 #include "message_box.h"
@@ -42,6 +45,8 @@ CbrindorView::CbrindorView(CbrindorDoc& document, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setFrameShape(QFrame::NoFrame);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int p) { OnScrollBar(Qt::Horizontal, p); });
@@ -510,3 +515,37 @@ flying_tips* CbrindorView::OpenTip(const QRect& rect, const QString& text)
 }
 
 void CbrindorView::CloseTip() { tip.reset(); }
+
+void CbrindorView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedPaths(event->mimeData(), DroppedKind::Files).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CbrindorView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedPaths(event->mimeData(), DroppedKind::Files).isEmpty())
+        event->acceptProposedAction();
+}
+
+// Each dropped picture opens as File Open would open it, at most one per slot.
+void CbrindorView::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = DroppedPaths(event->mimeData(), DroppedKind::Files);
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    for (const QString& path : paths.mid(0, 2))
+        doc.OpenDocument(path.toStdString());
+}
+
+bool CbrindorView::ReplaceSourceWith(SourceIndex s, const QString& path)
+{
+    // Slots fill in order: a line of an empty slot takes the picture by the usual rule.
+    if (doc.SourceCount() < s)
+        return doc.OpenDocument(path.toStdString());
+    if (!doc.LoadSourceFile(s, path.toStdString()))
+        return false;
+    doc.RefreshAfterSourceChange();
+    return true;
+}

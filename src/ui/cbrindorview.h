@@ -55,6 +55,9 @@ public:
     void PresentTarget();
     void ShowSourceAlone(int s);
     void PlaceCanvasRect(int w, int h);
+    // A picture dropped on a source's file-name line replaces that source (an empty slot fills
+    // by the usual rule); false when nothing was loaded.
+    bool ReplaceSourceWith(SourceIndex s, const QString& path);
     // Source 2 is another picture: a canvas that follows its size takes the new size.
     void Source2Changed();
     // Whether the stored choice makes the canvas follow source 2's size.
@@ -144,6 +147,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void SetScrollSizes(int w, int h);

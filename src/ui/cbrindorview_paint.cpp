@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -107,8 +109,9 @@ void CbrindorView::PaintTarget(QPainter& p)
 void CbrindorView::PaintSourceAlone(QPainter& p, int s)
 {
     const SourceLayer& layer = engine->layer[s - 1];
-    const int w = std::min(layer.width, engine->CanvasLimitWidth());
-    const int h = std::min(layer.height, engine->CanvasLimitHeight());
+    // Only what the layer stores is read: its storage follows the canvas in use.
+    const int w = std::min({layer.width, engine->CanvasLimitWidth(), layer.stride});
+    const int h = std::min({layer.height, engine->CanvasLimitHeight(), layer.rowCount});
     const int shown = view_geometry::DisplayedSourceWidth(w);
     if (shown <= 0 || h <= 0)
         return;

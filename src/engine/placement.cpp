@@ -419,6 +419,11 @@ bool OpaqueThroughout(const uint8_t* alpha, size_t n)
 
 }  // namespace
 
+bool AllOpaque(const uint8_t* alpha, size_t n)
+{
+    return OpaqueThroughout(alpha, n);
+}
+
 void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer, int from, int to)
 {
     const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.alpha, pm.stride, pm.srcW, pm.srcH, pm.ky,

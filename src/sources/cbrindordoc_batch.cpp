@@ -83,7 +83,8 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         Show(SourceRemovedMessage, PromptKind::Plain);
         return;
     }
-    const std::string folder = AbsoluteFolderOf(source2);
+    const std::string folder =
+        options.inputFolder.empty() ? AbsoluteFolderOf(source2) : AbsoluteFolderOf(options.inputFolder + "/.");
     const std::vector<std::string> entries = ListFolderEntries(folder);
     if (entries.empty()) {
         Show(NoImageFilesMessage, PromptKind::Plain);

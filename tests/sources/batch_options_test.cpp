@@ -83,6 +83,7 @@ TEST(BatchOptionsStore, NewUserReportsAtEndAndChoicesAreKept)
     FakeSettings store;
     BatchOptions expected;
     expected.reportAtEnd = true;
+    expected.keepOwnSize = true;
     EXPECT_EQ(LoadBatchOptions(store), expected);
     EXPECT_FALSE(BatchOptions{}.reportAtEnd);
 

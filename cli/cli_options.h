@@ -56,6 +56,8 @@ struct CliInvocation {
     CliCommand command = CliCommand::None;
     std::vector<std::string> positional;  // SOURCE1 SOURCE2 / SOURCE1 FOLDER / INPUT OUTPUT
     std::string output;                   // merge's -o
+    std::string filesFrom;                // batch: the list of inputs, "-" for stdin; then FOLDER is absent
+    std::string outputDir;                // batch: where outputs go instead of each input folder's output/
     CliMergeOptions options;
     std::vector<std::string> warnings;  // what --preset skipped, for stderr
 };

@@ -118,9 +118,7 @@ void MergeSession::Merge()
     // Placed and composed once below, whatever the presets asked for.
     if (options.juxtapose)
         engine.ArrangeJuxtaposed(options.juxtapose == 12 ? 1 : 2);
-    engine.PlaceSource(1);
-    engine.PlaceSource(2);
-    engine.ComposeTarget();
+    composer.Compose();
 }
 
 bool MergeSession::Write(const std::string& output, std::string& error)

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_compose.h"
 #include "cbrindordoc.h"
 #include "cli_options.h"
 #include "engine.h"
@@ -36,6 +37,8 @@ public:
 
     CbrindorDoc doc;
     Engine engine{doc};
+    // Keeps source 1 placed from one file of a batch to the next.
+    BatchComposer composer{engine};
 
 private:
     bool Written(bool ok, const std::string& output, std::string& error);

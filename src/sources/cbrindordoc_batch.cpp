@@ -1,7 +1,9 @@
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
+#include "batch_compose.h"
 #include "batch_report.h"
 #include "cbrindordoc.h"
 #include "engine.h"
@@ -123,6 +125,9 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
         prompts = &held;
     const auto started = std::chrono::steady_clock::now();
     const int total = int(plan.files.size());
+    std::optional<BatchComposer> composer;
+    if (engine)
+        composer.emplace(*engine);
     for (int i = 0; i < total; ++i) {
         const PlannedFile& file = plan.files[size_t(i)];
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
@@ -140,9 +145,7 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
         } else {
             if (engine) {
                 engine->UpdateSourceGeometry(2);
-                engine->PlaceSource(1);
-                engine->PlaceSource(2);
-                engine->ComposeTarget();
+                composer->Compose();
             }
             if (SaveTarget(plan.outputFolder + file.outputName, file.extension))
                 report.CountWritten();
@@ -155,5 +158,8 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
         }
         host.ShowFileCount(FileCountText + std::to_string(report.Written()));
     }
+    // The view shows and blends from the layers after the run.
+    if (composer)
+        composer->SettleLayers();
     prompts = shown;
 }

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "cli_run.h"
+#include "file_rules.h"
 
 namespace fs = std::filesystem;
 
@@ -30,16 +31,7 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool IsImageName(const std::string& lowerName)
-{
-    if (lowerName.size() < 4)
-        return false;
-    const std::string tail = lowerName.substr(lowerName.size() - 4);
-    for (const char* suffix : {".bmp", ".jpg", ".png", ".tif", ".tga", ".pcx"})
-        if (tail == suffix)
-            return true;
-    return false;
-}
+bool IsImageName(const std::string& lowerName) { return IsImageFileName(lowerName); }
 
 struct BatchFile {
     std::string path;     // as listed
@@ -80,7 +72,7 @@ std::vector<BatchFile> ListImages(const std::string& folder, const fs::path& out
     }
     if (ec)
         error = folder + ": " + ec.message();
-    std::sort(files.begin(), files.end(), [](const BatchFile& a, const BatchFile& b) { return a.path < b.path; });
+    std::sort(files.begin(), files.end(), [](const BatchFile& a, const BatchFile& b) { return FolderOrderLess(a.path, b.path); });
     MarkSharedOutputs(files);
     return files;
 }
@@ -100,7 +92,7 @@ std::vector<BatchFile> ReadFileList(std::istream& in, const fs::path& outputFold
         const fs::path folder = outputFolder.empty() ? path.parent_path() / "output" : outputFolder;
         BatchFile file{line, (folder / lower).string(), {}, {}};
         if (!IsImageName(lower))
-            file.refused = line + ": not a picture name (.bmp, .jpg, .png, .tif, .tga or .pcx)";
+            file.refused = line + ": not a picture file name";
         files.push_back(std::move(file));
     }
     MarkSharedOutputs(files);

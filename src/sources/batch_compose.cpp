@@ -29,6 +29,21 @@ void FillBase(uint8_t* out, Bgr base, int n)
         StoreBgr(out, base);
 }
 
+// A pixel that source 1 covers in part: the merges with both, only 1, only 2 and neither
+// covering, weighted by how much of each case the opacities a1 and a2 give, rounded.
+template <class Op>
+void MixCases(const Op& op, int a1, int a2, Bgr p1, Bgr p2, uint8_t* out)
+{
+    uint8_t both[3], first[3], second[3], neither[3];
+    op.combine(1, 1, p1, p2, both);
+    op.combine(1, 0, p1, p2, first);
+    op.combine(0, 1, p1, p2, second);
+    op.combine(0, 0, p1, p2, neither);
+    const int w11 = a1 * a2, w10 = a1 * (255 - a2), w01 = (255 - a1) * a2, w00 = (255 - a1) * (255 - a2);
+    for (int k = 0; k < 3; ++k)
+        out[k] = uint8_t((w11 * both[k] + w10 * first[k] + w01 * second[k] + w00 * neither[k] + 32512) / 65025);
+}
+
 }  // namespace
 
 bool BatchComposer::Source1Key::operator==(const Source1Key& k) const
@@ -158,9 +173,10 @@ void BatchComposer::ComposeStraight(const StraightRows& rows)
     Engine& e = engine;
     const SourceLayer& l1 = e.layer[0];
     const int W = e.CanvasWidth(), H = e.CanvasHeight();
-    const int w = std::max(0, std::min({MaxCanvasWidth, l1.width, W}));
-    const int h = std::max(0, std::min({MaxCanvasHeight, l1.height, H}));
-    e.target.Resize(std::min(MaxCanvasWidth, (w + 1) & ~3), h);
+    // The target's size as the engine gives it, layer 2 recording the canvas.
+    const int w = std::max(0, std::min({e.CanvasLimitWidth(), l1.width, W}));
+    const int h = std::max(0, std::min({e.CanvasLimitHeight(), l1.height, H}));
+    e.target.Resize(e.OwnSizeCanvas() ? w : std::min(MaxCanvasWidth, (w + 1) & ~3), h);
     const int width = e.target.width;
     const int placed = std::min(l1.width, W);
     const int n = std::min(placed, width);
@@ -193,7 +209,14 @@ void BatchComposer::ComposeStraight(const StraightRows& rows)
                 const uint8_t* m1 = l1.MaskRow(r);
                 for (int c = a; c < b; ++c) {
                     const bool in2 = c >= lo && c < hi;
-                    op.combine(m1[c], in2 ? 1 : 0, LoadBgr(p1 + 3 * c), in2 ? LoadBgr(pixel2(c)) : Bgr{}, out + 3 * c);
+                    const Bgr first = LoadBgr(p1 + 3 * c), second = in2 ? LoadBgr(pixel2(c)) : Bgr{};
+                    const uint8_t m = m1[c];
+                    if (!l1.opacity)
+                        op.combine(m, in2, first, second, out + 3 * c);
+                    else if (m == 0 || m == 255)
+                        op.combine(m != 0, in2, first, second, out + 3 * c);
+                    else
+                        MixCases(op, m, in2 ? 255 : 0, first, second, out + 3 * c);
                 }
                 plain(b, n);
             }

@@ -72,6 +72,33 @@ TEST(BatchComposer, EqualsThePlainPathForEveryMethodAndPosition)
     }
 }
 
+TEST(BatchComposer, TranslucentMarkOnOwnSizeCanvases)
+{
+    std::mt19937 rng(77);
+    Pair p(100, 100);
+    for (Engine* e : {&p.plain, &p.batch})
+        e->SetCanvasLimit(MaxOwnCanvasSide, MaxOwnCanvasSide);
+    p.sources.Random(1, 50, 20, rng);
+    std::vector<uint8_t>& alpha = p.sources.slot[0].alpha;
+    alpha.resize(50 * 20);
+    for (uint8_t& a : alpha)
+        a = uint8_t(rng() % 3 == 0 ? 255 : rng() % 3 == 0 ? 0 : rng());
+    for (const auto [w, h] : {std::pair{2101, 60}, std::pair{333, 2}, std::pair{333, 200}}) {
+        p.sources.Random(2, w, h, rng);
+        for (int method : {6, 0, 2}) {
+            p.Recompute([&](Engine& e) {
+                e.canvasRect = CanvasRect{0, 0, w, h};
+                e.settings.mergeMethod = method;
+                e.settings.scaleToTarget[0] = false;
+                e.placement[0].offsetX = -(w - 50);
+                e.placement[0].offsetY = -(h - 20);
+            });
+            ASSERT_TRUE(p.composer.LastWasStraight());
+            ASSERT_EQ(FirstDifference(p.plain.target, p.batch.target), "") << w << " x " << h << " method " << method;
+        }
+    }
+}
+
 TEST(BatchComposer, OtherPlacementsAndTonesTakeTheEnginePath)
 {
     std::mt19937 rng(99);

@@ -182,6 +182,8 @@ void BatchComposer::ComposeStraight(const StraightRows& rows)
     const int n = std::min(placed, width);
     WithMergeOperator(e.settings.mergeMethod, e.settings.sourceBias, e.settings.baseColour, [&](const auto& op) {
         using Op = std::decay_t<decltype(op)>;
+        if constexpr (std::is_same_v<Op, pixel>)
+            return;  // never straight: it writes nothing
         const Bgr base = op.Base();
         for (int r = 0; r < e.target.height; ++r) {
             uint8_t* out = e.target.CanvasRow(r);

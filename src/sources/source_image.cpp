@@ -135,22 +135,6 @@ void ReleaseAlpha(SourceImage& image)
     image.alpha = nullptr;
 }
 
-bool AllOpaque(const uint8_t* alpha, size_t n)
-{
-    // Eight values at a time; a plane is usually either opaque throughout or soon not.
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, alpha + i, 8);
-        if (word != ~uint64_t(0))
-            return false;
-    }
-    for (; i < n; ++i)
-        if (alpha[i] != 255)
-            return false;
-    return true;
-}
-
 bool DropOpaqueAlpha(SourceImage& image, int width, int height)
 {
     if (!image.alpha)

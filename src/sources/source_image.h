@@ -53,7 +53,7 @@ void ReleaseAlpha(SourceImage& image);
 // Frees the plane when every one of its width x height values is 255, as an opaque picture
 // keeps none. Returns whether a plane remains.
 bool DropOpaqueAlpha(SourceImage& image, int width, int height);
-// Whether n opacity values are all 255.
+// Whether n opacity values are all 255 (the engine's, which placement uses too).
 bool AllOpaque(const uint8_t* alpha, size_t n);
 
 // Header fields of a block, read little-endian.

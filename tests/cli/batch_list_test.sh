@@ -50,7 +50,7 @@ check "the same bytes" cmp -s "$work/a/output/pic2.png" "$work/listed/pic2.png"
 printf '%s\n' "$work/a/pic1.png" "$work/notes.txt" "$work/none.png" "$work/a/PIC1.PNG" >"$work/bad.txt"
 cp "$work/a/pic1.png" "$work/a/PIC1.PNG"
 check "bad entries skipped" status_is 4 "$cli" batch "$work/logo.bmp" --files-from "$work/bad.txt" --output-dir "$work/o2"
-check "not a picture name" grep -q "skipped $work/notes.txt: not a picture name" "$work/err.txt"
+check "not a picture name" grep -q "skipped $work/notes.txt: not a picture file name" "$work/err.txt"
 check "missing file" grep -q "skipped $work/none.png" "$work/err.txt"
 check "the later of two names for one output" grep -q "skipped $work/a/PIC1.PNG: $work/a/pic1.png writes" "$work/err.txt"
 check "one output written" [ "$(ls "$work/o2")" = "pic1.png" ]

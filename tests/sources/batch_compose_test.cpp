@@ -83,7 +83,7 @@ TEST(BatchComposer, TranslucentMarkOnOwnSizeCanvases)
     alpha.resize(50 * 20);
     for (uint8_t& a : alpha)
         a = uint8_t(rng() % 3 == 0 ? 255 : rng() % 3 == 0 ? 0 : rng());
-    for (const auto [w, h] : {std::pair{2101, 60}, std::pair{333, 2}, std::pair{333, 200}}) {
+    for (const auto& [w, h] : {std::pair{2101, 60}, std::pair{333, 2}, std::pair{333, 200}}) {
         p.sources.Random(2, w, h, rng);
         for (int method : {6, 0, 2}) {
             p.Recompute([&](Engine& e) {
@@ -93,7 +93,7 @@ TEST(BatchComposer, TranslucentMarkOnOwnSizeCanvases)
                 e.placement[0].offsetX = -(w - 50);
                 e.placement[0].offsetY = -(h - 20);
             });
-            ASSERT_TRUE(p.composer.LastWasStraight());
+            ASSERT_TRUE(p.composer.LastWasStraight() && p.batch.layer[0].opacity);
             ASSERT_EQ(FirstDifference(p.plain.target, p.batch.target), "") << w << " x " << h << " method " << method;
         }
     }

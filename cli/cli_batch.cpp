@@ -280,6 +280,11 @@ int RunBatch(const CliInvocation& invocation)
                 progress.FileDone("skipped " + why, true);
                 continue;
             }
+            if (!session.FitCanvas(file.path, why)) {
+                ++skipped;
+                progress.FileDone("skipped " + why, true);
+                continue;
+            }
             session.Merge();
             if (!session.Write(output, why)) {
                 writeFailed.store(true);

@@ -129,7 +129,9 @@ const std::map<std::string, PlacePreset> PlaceNames = {
     {"rightcenter", PlacePreset::RightCenter},
 };
 
-// Batch's input list and output folder.
+// Batch's input list and output folder, and the canvas at each picture's own size.
+constexpr const char* OwnSizeCanvas = "source2";
+
 bool IsBatchPathOption(const std::string& name) { return name == "--files-from" || name == "--output-dir"; }
 
 bool ParseBatchPathOption(Parser& p, const std::string& name, const std::string& value, CliInvocation& out)
@@ -158,9 +160,12 @@ bool ParseColour(Parser& p, const std::string& text, Bgr& colour)
 
 bool ParseCanvas(Parser& p, const std::string& text, CliMergeOptions& o)
 {
+    o.ownSize = text == OwnSizeCanvas;
+    if (o.ownSize)
+        return true;
     const size_t x = text.find_first_of("xX");
     if (x == std::string::npos)
-        return p.Fail("--canvas takes WxH, 100..2048 x 100..1536, not '" + text + "'");
+        return p.Fail("--canvas takes WxH, 100..2048 x 100..1536, or source2, not '" + text + "'");
     return p.Ranged("--canvas width", text.substr(0, x), 100, 2048, o.canvasWidth) &&
            p.Ranged("--canvas height", text.substr(x + 1), 100, 1536, o.canvasHeight);
 }
@@ -391,7 +396,10 @@ The bytes written are those of a FOLDER run over the same files, so a folder too
 one machine can be shared out: see the README's recipe with GNU parallel.
 
 Options of merge and batch:
-  --canvas WxH                 100..2048 x 100..1536, default 1024x768
+  --canvas WxH | source2       100..2048 x 100..1536, default 1024x768; source2: the canvas is
+                               source 2's size (each picture's own in a batch, its exact
+                               width), up to 16384 x 16384 within the working memory; --placeN
+                               then holds on every picture; a larger picture is refused
   --method NAME                greatest|average|least|subtract12|subtract21|comp12|comp21|
                                comp_h_12|comp_h_21|picture1|picture2, default average
   --bias P                     source 1/2 bias in percent 0..100 (stored P*256/100);

@@ -48,6 +48,8 @@ struct CliMergeOptions {
     bool quick = false;
     int quality = 90;
     int jobs = 0;  // 0: one per core
+    // --canvas source2: the canvas is source 2's size (each picture's own in a batch).
+    bool ownSize = false;
 };
 
 enum class CliCommand { None, Help, Version, Merge, Batch, Convert };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "batch_own_size.h"
 #include "clipboard_source.h"
 #include "effects.h"
 #include "imaging_service.h"
@@ -74,6 +75,11 @@ bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& e
     }
     prompts.Take();
     return ok;
+}
+
+bool MergeSession::FitCanvas(const std::string& name, std::string& error)
+{
+    return !options.ownSize || FitCanvasToSource2(engine, name, error);
 }
 
 void MergeSession::Merge()
@@ -150,6 +156,10 @@ int RunMerge(const CliInvocation& invocation)
             std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
             return ExitLoad;
         }
+    }
+    if (!session->FitCanvas(invocation.positional[1], error)) {
+        std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
+        return ExitLoad;
     }
     session->Merge();
     if (!session->Write(invocation.output, error)) {

@@ -28,6 +28,8 @@ struct BatchOptions {
     bool dryRun = false;
     // The dialog's options part was open when it was last confirmed.
     bool optionsShown = false;
+    // Each target at its picture's own size, the mark kept at its preset position.
+    bool keepOwnSize = false;
 
     bool operator==(const BatchOptions&) const = default;
 };

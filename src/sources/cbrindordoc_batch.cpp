@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "batch_compose.h"
+#include "batch_own_size.h"
 #include "batch_report.h"
 #include "cbrindordoc.h"
 #include "engine.h"
@@ -128,6 +129,12 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
     std::optional<BatchComposer> composer;
     if (engine)
         composer.emplace(*engine);
+    // At each picture's own size the canvas changes per file; the view's is put back at the end.
+    const bool ownSize = engine && plan.keepOwnSize;
+    const CanvasRect viewCanvas = engine ? engine->canvasRect : CanvasRect{};
+    const int limitWidth = engine ? engine->CanvasLimitWidth() : 0, limitHeight = engine ? engine->CanvasLimitHeight() : 0;
+    const SourcePlacement viewPlacement = engine ? engine->placement[0] : SourcePlacement{};
+    const MarkAnchor anchor = ownSize ? FindMarkAnchor(*engine, 1) : MarkAnchor{};
     for (int i = 0; i < total; ++i) {
         const PlannedFile& file = plan.files[size_t(i)];
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
@@ -143,14 +150,25 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
             if (holdMessages)
                 report.Add(BatchProblemKind::Load, file, held.Take(failureReason));
         } else {
-            if (engine) {
-                engine->UpdateSourceGeometry(2);
+            std::string tooLarge;
+            if (ownSize && !FitCanvasToSource2(*engine, file.listedName, tooLarge)) {
+                if (holdMessages)
+                    report.Add(BatchProblemKind::Load, file, tooLarge);
+                else
+                    Show(tooLarge, PromptKind::Plain);
+            } else if (engine) {
+                if (ownSize)
+                    ApplyMarkAnchor(*engine, 1, anchor);
+                else
+                    engine->UpdateSourceGeometry(2);
                 composer->Compose();
             }
-            if (SaveTarget(plan.outputFolder + file.outputName, file.extension))
-                report.CountWritten();
-            else if (holdMessages)
-                report.Add(BatchProblemKind::Write, file, held.Take(failureReason));
+            if (tooLarge.empty()) {
+                if (SaveTarget(plan.outputFolder + file.outputName, file.extension))
+                    report.CountWritten();
+                else if (holdMessages)
+                    report.Add(BatchProblemKind::Write, file, held.Take(failureReason));
+            }
         }
         if (EscapeRequested(host) || host.CancelRequested()) {
             report.MarkStopped();
@@ -161,5 +179,11 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
     // The view shows and blends from the layers after the run.
     if (composer)
         composer->SettleLayers();
+    if (ownSize) {
+        engine->canvasRect = viewCanvas;
+        engine->SetCanvasLimit(limitWidth, limitHeight);
+        engine->placement[0] = viewPlacement;
+        engine->RecomputeAll();
+    }
     prompts = shown;
 }

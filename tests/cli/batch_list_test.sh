@@ -64,5 +64,23 @@ check "merge takes -o, not --output-dir" status_is 1 "$cli" merge "$work/logo.bm
 check "a list and a folder" status_is 1 "$cli" batch "$work/logo.bmp" "$work/a" --files-from "$work/list.txt"
 check "an unreadable list" status_is 2 "$cli" batch "$work/logo.bmp" --files-from "$work/no-list.txt"
 
+# --canvas source2: each output at its picture's exact size, the mark at its corner of each.
+pixel() { python3 "$here/bmp_pixel.py" "$@"; }
+mkdir -p "$work/own"
+make "$work/own/small.bmp" 403 150 10 120 200
+make "$work/own/big.bmp" 6000 4000 10 120 200
+make "$work/own/huge.bmp" 16385 1 10 120 200
+check "merge at source 2's size" status_is 0 "$cli" merge "$work/logo.bmp" "$work/own/small.bmp" -o "$work/own.bmp" \
+  --canvas source2 --fit1 no --place1 bottomright --method picture1
+check "its exact width" [ "$(pixel "$work/own.bmp" size)" = "403 150" ]
+check "the mark at its bottom right" [ "$(pixel "$work/own.bmp" 149 402)" = "0 255 0" ]
+check "batch at own sizes" status_is 4 "$cli" batch "$work/logo.bmp" "$work/own" --canvas source2 --fit1 no \
+  --place1 bottomright --bias 0 --output-dir "$work/own-out"
+check "a picture beyond the largest target named" grep -q "huge.bmp is 16385 × 1; the largest target is 16384 × 16384" "$work/err.txt"
+check "6000 x 4000 kept" [ "$(pixel "$work/own-out/big.bmp" size)" = "6000 4000" ]
+check "the mark at the bottom right of the large one" [ "$(pixel "$work/own-out/big.bmp" 3999 5999)" = "0 255 0" ]
+check "and of the small one" [ "$(pixel "$work/own-out/small.bmp" 149 402)" = "0 255 0" ]
+check "the photo elsewhere" [ "$(pixel "$work/own-out/big.bmp" 3989 5999)" = "10 120 200" ]
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -67,6 +67,8 @@ bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& e
     // Slots are filled directly: the command line never asks which one to replace.
     const int count = doc.sourceCount;
     doc.sourceCount = 0;
+    // The picture it replaces goes first, so two photographs are never held at once.
+    ReleaseSourceImage(doc.image[s - 1]);
     const bool ok = source == "blank" ? MakeBlankSource(doc, s, true) : doc.LoadSourceFile(s, source);
     doc.sourceCount = count;
     if (!ok) {

@@ -536,6 +536,7 @@ void Engine::PlaceSource(SourceIndex s)
 
 void Engine::PreparePlacement(SourceIndex s)
 {
+    ++placementCount[s - 1];
     SourceLayer& out = layer[s - 1];
     LayerFill& f = fill[s - 1];
     const int W = CanvasWidth();

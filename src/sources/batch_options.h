@@ -28,7 +28,7 @@ struct BatchOptions {
     bool dryRun = false;
     // The dialog's options part was open when it was last confirmed.
     bool optionsShown = false;
-    // Each target takes its picture's own size instead of the canvas size.
+    // Each target at its picture's own size, the mark kept at its preset position.
     bool keepOwnSize = false;
     // Outputs carry none of the picture's metadata.
     bool stripMetadata = false;

@@ -34,6 +34,9 @@ void SourceLayer::Reshape(int columns, int lines)
     memory = PixelMemory(size_t(n) * s * 4);
     stride = s;
     rowCount = n;
+    writtenFrom = 0;
+    writtenTo = n;
+    writtenColumns = s;
 }
 
 void SourceLayer::Grow(int columns, int lines)
@@ -41,7 +44,8 @@ void SourceLayer::Grow(int columns, int lines)
     if (Holds(columns, lines) && memory.data())
         return;
     SourceLayer grown(std::max(stride, columns), std::max(rowCount, lines));
-    for (int r = 0; r < rowCount; ++r) {
+    // Only written rows need copying: the rest are zero, as the new storage is.
+    for (int r = std::max(writtenFrom, 0); r < std::min(writtenTo, rowCount); ++r) {
         std::memcpy(grown.Row(r), Row(r), size_t(stride) * 3);
         std::memcpy(grown.MaskRow(r), MaskRow(r), size_t(stride));
     }
@@ -57,4 +61,16 @@ void TargetImage::Resize(int w, int h)
     const size_t bytes = size_t(width) * height * 3;
     if (bytes != pixels.size() || !pixels.data())
         pixels = PixelMemory(bytes);
+}
+
+void SourceLayer::Placed(int columns, int lines, int from, int to)
+{
+    // Rows beyond the canvas keep what they hold; so do the columns beyond it of the rows cleared.
+    int keptFrom = std::max(writtenFrom, lines), keptTo = writtenTo;
+    if (writtenColumns > columns)
+        keptFrom = writtenFrom;
+    const bool kept = keptFrom < keptTo, wrote = from < to;
+    writtenFrom = kept && wrote ? std::min(keptFrom, from) : kept ? keptFrom : wrote ? from : 0;
+    writtenTo = kept && wrote ? std::max(keptTo, to) : kept ? keptTo : wrote ? to : 0;
+    writtenColumns = std::max(wrote ? columns : 0, kept ? writtenColumns : 0);
 }

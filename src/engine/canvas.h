@@ -51,6 +51,13 @@ struct SourceLayer {
     // Set by the last placement of a source with partial opacity: its coverage bytes hold the
     // opacity 0..255 of each pixel instead of 0 (uncovered) and 1 (covered).
     bool opacity = false;
+    // Rows [writtenFrom, writtenTo) may hold non-zero bytes in their first writtenColumns pixels;
+    // every other stored byte is zero. Placement clears only there, so rows a small source never
+    // reaches are never written and their pages never made resident. Reshape, whose callers write
+    // rows themselves, counts every row as written.
+    int writtenFrom = 0;
+    int writtenTo = 0;
+    int writtenColumns = 0;
 
     // The coverage byte of a fully covered pixel.
     uint8_t Full() const { return opacity ? 255 : 1; }
@@ -62,6 +69,9 @@ struct SourceLayer {
     void Reshape(int columns, int lines);
     // Storage that also holds a canvas of columns x lines, keeping what the layer holds now.
     void Grow(int columns, int lines);
+    // A placement on a canvas of columns x lines wrote rows [from, to) and cleared the written
+    // ones among the rest over its columns.
+    void Placed(int columns, int lines, int from, int to);
 
     uint8_t* Row(int r) { return memory.data() + size_t(r) * stride * 3; }
     const uint8_t* Row(int r) const { return memory.data() + size_t(r) * stride * 3; }

@@ -502,10 +502,39 @@ void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& lay
     }
 }
 
+std::pair<int, int> RowsReached(const PlacementMap& m)
+{
+    // Y on a row is rowY + colY[c], and rounding is monotonic: when the extreme terms miss the
+    // source, every column does. A NaN fails both tests and counts as reaching.
+    double minY = 0, maxY = 0;
+    if (m.width > 0) {
+        const auto [lo, hi] = std::minmax_element(m.colY, m.colY + m.width);
+        minY = *lo;
+        maxY = *hi;
+    }
+    int first = m.height, last = 0;
+    for (int r = std::max(m.firstRow, 0); r < m.height; ++r) {
+        const double rowY = UnturnedRowY(m, r);
+        if (rowY + maxY < 0 || rowY + minY >= m.srcH)
+            continue;
+        first = std::min(first, r);
+        last = r + 1;
+    }
+    return first < last ? std::pair{first, last} : std::pair{0, 0};
+}
+
 void LayerFill::Clear(int w)
 {
     loops = Loops::Clear;
     width = w;
+}
+
+void LayerFill::Limit(int reachBegin, int reachEnd, int heldBegin, int heldEnd)
+{
+    reachFrom = reachBegin;
+    reachTo = reachEnd;
+    heldFrom = heldBegin;
+    heldTo = heldEnd;
 }
 
 void LayerFill::Map(const PlacementMap& m)
@@ -520,11 +549,19 @@ void LayerFill::Map(const PlacementMap& m)
 
 void LayerFill::Rows(SourceLayer& layer, int from, int to) const
 {
+    if (to <= from)
+        return;
+    const auto clear = [&](int a, int b) { ClearRows(layer, width, std::max(a, heldFrom), std::min(b, heldTo)); };
+    const int a = std::clamp(reachFrom, from, to), b = std::clamp(reachTo, a, to);
+    clear(from, a);
+    clear(b, to);
+    if (a == b)
+        return;
     switch (loops) {
-    case Loops::Clear: ClearRows(layer, width, from, to); break;
-    case Loops::Copies: PlaceCopies(map, copied, layer, from, to); break;
-    case Loops::Wide: FillWide(*wide, layer, from, to); break;
-    case Loops::Plain: PlaceBaseline(map, layer, from, to); break;
+    case Loops::Clear: ClearRows(layer, width, a, b); break;
+    case Loops::Copies: PlaceCopies(map, copied, layer, a, b); break;
+    case Loops::Wide: FillWide(*wide, layer, a, b); break;
+    case Loops::Plain: PlaceBaseline(map, layer, a, b); break;
     }
 }
 
@@ -546,9 +583,14 @@ void Engine::PreparePlacement(SourceIndex s)
     const int srcH = sources.Height(s);
     // Whatever the layer holds beyond the canvas stays.
     out.Grow(W, H);
+    const auto nothing = [&] {
+        f.Clear(W);
+        f.Limit(0, 0, out.writtenFrom, out.writtenTo);
+        out.Placed(W, H, 0, 0);
+    };
     if (!block || srcW < 1 || srcH < 1) {
         // The recorded size stays too.
-        f.Clear(W);
+        nothing();
         return;
     }
     out.width = W;
@@ -563,7 +605,7 @@ void Engine::PreparePlacement(SourceIndex s)
     const double SW = p.fitFactorH * settings.horizontalScale[s - 1] * srcW / 100;
     const double SH = p.fitFactorV * settings.verticalScale[s - 1] * srcH / 100;
     if (!(SW > 0 && SH > 0)) {
-        f.Clear(W);
+        nothing();
         return;
     }
     const double kx = srcW / SW;
@@ -641,4 +683,7 @@ void Engine::PreparePlacement(SourceIndex s)
                          f.columnY.data(),
                          alpha};
     f.Map(m);
+    const auto [reachFrom, reachTo] = RowsReached(m);
+    f.Limit(reachFrom, reachTo, out.writtenFrom, out.writtenTo);
+    out.Placed(W, H, reachFrom, reachTo);
 }

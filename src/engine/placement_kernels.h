@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "canvas.h"
@@ -39,7 +40,8 @@ struct PlacementMap {
     const uint8_t* alpha;
 };
 
-// Y of every sample on canvas row r of an unturned source, as the mapping computes it.
+// Y of every sample on canvas row r of an unturned source, as the mapping computes it; for a
+// turned one, the row's part of Y, to which each column adds its own.
 inline double UnturnedRowY(const PlacementMap& m, int r)
 {
     const int v = r + m.offsetY - m.tgy;
@@ -90,6 +92,9 @@ public:
     // Rows take the mapping m (its column terms in columnX and columnY), by the fastest loops
     // that give its bits.
     void Map(const PlacementMap& m);
+    // Only rows [reachFrom, reachTo) can take a sample; the rest come out empty, and are cleared
+    // only among rows [heldFrom, heldTo), the ones that may hold something now.
+    void Limit(int reachFrom, int reachTo, int heldFrom, int heldTo);
     void Rows(SourceLayer& layer, int from, int to) const;
 
     std::vector<double> columnX;
@@ -101,8 +106,14 @@ private:
     PlacementMap map{};
     CopiedColumns copied{};
     int width = 0;
+    int reachFrom = 0, reachTo = 0;
+    int heldFrom = 0, heldTo = 0;
     WidePlanPtr wide{nullptr, &DeleteWidePlan};
 };
+
+// The canvas rows [first, second) on which some sample of the mapping may fall inside the source;
+// every other row of its layer comes out empty.
+std::pair<int, int> RowsReached(const PlacementMap& m);
 
 // Lets tests run the plain loop on machines that have the wide one. Returns the previous setting.
 bool AllowWidePlacement(bool allowed);

@@ -79,7 +79,8 @@ void BatchComposer::FindCoverage()
     const int h = std::max(0, std::min(l.height, engine.CanvasHeight()));
     coverFirst.assign(size_t(h), 0);
     coverLast.assign(size_t(h), 0);
-    for (int r = 0; r < h; ++r) {
+    // Rows the placement never wrote are empty; reading them would only touch their pages.
+    for (int r = std::max(l.writtenFrom, 0); r < std::min(l.writtenTo, h); ++r) {
         const uint8_t* m = l.MaskRow(r);
         int first = 0, last = w;
         while (first + 8 <= w && Zero8(m + first))

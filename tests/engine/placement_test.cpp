@@ -357,3 +357,44 @@ TEST(Placement, CopiedRowsMatchPerPixelEvaluation)
         }
     }
 }
+
+// Placement clears only the rows a layer may hold something in, and records the rows it wrote:
+// one placement after another, turned or not, on canvases that grow and shrink, with the source
+// sometimes unloaded and the rows shared between threads, must still give the layer a fresh
+// placement gives, and every stored byte outside the recorded rows must be zero.
+TEST(Placement, LaterPlacementsClearOnlyWrittenRowsAndMatchAFreshOne)
+{
+    std::mt19937 rng(1210);
+    SourceLayer expected;
+    EngineRig rig;
+    Engine& e = rig.engine;
+    for (int round = 0; round < 160; ++round) {
+        RandomPlacement(rig, rng, round);
+        // Mostly one canvas, so that the written rows move about on it.
+        e.canvasRect = round % 16 == 15 ? CanvasRect{0, 0, 200, 160} : CanvasRect{0, 0, 300, 240};
+        e.placement[0].offsetY = std::uniform_int_distribution<int>(-200, 200)(rng);
+        rig.sources.slot[0].hasBlock = round % 10 != 9;
+        e.SetThreads(1 + round % 2);
+        e.PlaceSource(1);
+        const SourceLayer& l = e.layer[0];
+        if (rig.sources.slot[0].hasBlock) {
+            ReferencePlace(e, rig.sources, 1, expected);
+            ASSERT_EQ(LayerDifference(expected, l, e.canvasRect.Width(), e.canvasRect.Height()), "") << "round " << round;
+        }
+        for (int r = 0; r < l.rowCount; ++r) {
+            const bool written = r >= l.writtenFrom && r < l.writtenTo;
+            const int from = written ? l.writtenColumns : 0;
+            for (int c = from; c < l.stride; ++c)
+                ASSERT_TRUE(l.MaskRow(r)[c] == 0 && LayerPixel(l, r, c) == Bgr{}) << "round " << round << " row " << r;
+        }
+    }
+    // An unturned source written into a few rows records just those.
+    PlainRig small(400, 300);
+    small.engine.placement[0].offsetY = -250;
+    small.engine.PlaceSource(1);
+    EXPECT_EQ(small.engine.layer[0].writtenFrom, 250);
+    EXPECT_EQ(small.engine.layer[0].writtenTo, 300);
+    small.engine.placement[0].offsetY = 1000;
+    small.engine.PlaceSource(1);
+    EXPECT_EQ(small.engine.layer[0].writtenTo - small.engine.layer[0].writtenFrom, 0);
+}

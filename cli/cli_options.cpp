@@ -214,7 +214,23 @@ bool QuickIgnores(const std::string& name)
     return false;
 }
 
-bool IsFlag(const std::string& name) { return name == "--flip1" || name == "--flip2" || name == "--quick"; }
+// The orientation and metadata switches; convert takes them too.
+bool ParseMetadataFlag(const std::string& name, CliMergeOptions& o)
+{
+    if (name == "--no-auto-orient")
+        o.autoOrient = false;
+    else if (name == "--strip-metadata")
+        o.stripMetadata = true;
+    else
+        return false;
+    return true;
+}
+
+bool IsFlag(const std::string& name)
+{
+    return name == "--flip1" || name == "--flip2" || name == "--quick" || name == "--no-auto-orient" ||
+           name == "--strip-metadata";
+}
 
 // The preset comes first wherever --preset stands, so that every other option overrides it.
 bool ReadPresetOption(Parser& p, const std::vector<std::string>& args, CliInvocation& out)
@@ -282,8 +298,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
             out.positional.push_back(a);
             continue;
         }
+        if (ParseMetadataFlag(a, out.options))
+            continue;
         if (out.command == CliCommand::Convert && a != "--quality") {
-            p.Fail("convert takes only --quality, not " + a);
+            p.Fail("convert takes only --quality and --no-auto-orient, not " + a);
             break;
         }
         if (out.command != CliCommand::Batch && a == "--jobs") {
@@ -359,7 +377,7 @@ std::string HelpText()
 Usage:
   brindor-cli merge SOURCE1 SOURCE2 -o OUTPUT [options]
   brindor-cli batch SOURCE1 FOLDER [options] [--jobs N]
-  brindor-cli convert INPUT OUTPUT [--quality Q]
+  brindor-cli convert INPUT OUTPUT [--quality Q] [--no-auto-orient]
   brindor-cli --help | --version
 
 SOURCE is an image file (its last three characters, lower-cased, choose the decoder: bmp, jpg,
@@ -410,6 +428,12 @@ Options of merge and batch:
                                not know are named on stderr and skipped
   --quality Q                  JPEG quality 1..100, default 90
   --jobs N                     batch only: threads, default the number of cores
+  --no-auto-orient             keep JPEG and TIFF pictures as stored instead of turning them
+                               upright by their EXIF orientation
+  --strip-metadata             write no metadata; by default JPEG, PNG and TIFF outputs keep
+                               source 2's EXIF (orientation 1, the output's size), XMP, IPTC
+                               and colour profile. A picture whose metadata is damaged still
+                               loads, without it, with a warning on stderr
 Values may be negative: in --offset1 -5,3 the value follows its option.
 
 Exit codes:

@@ -48,6 +48,9 @@ struct CliMergeOptions {
     bool quick = false;
     int quality = 90;
     int jobs = 0;  // 0: one per core
+    // Pictures turned by their EXIF orientation on loading; outputs keep source 2's metadata.
+    bool autoOrient = true;
+    bool stripMetadata = false;
 };
 
 enum class CliCommand { None, Help, Version, Merge, Batch, Convert };

@@ -28,6 +28,8 @@ struct BatchOptions {
     bool dryRun = false;
     // The dialog's options part was open when it was last confirmed.
     bool optionsShown = false;
+    // Outputs carry none of source 2's metadata.
+    bool stripMetadata = false;
 
     bool operator==(const BatchOptions&) const = default;
 };

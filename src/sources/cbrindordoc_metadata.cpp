@@ -1,0 +1,59 @@
+#include "cbrindordoc.h"
+#include "orientation.h"
+
+namespace {
+
+// Gives the picture its upright pixels; false (the picture as it was) when memory runs out.
+bool OrientPicture(DecodedPicture& picture, int orientation)
+{
+    const bool swaps = OrientationSwapsSides(orientation);
+    const int width = swaps ? picture.height : picture.width;
+    const int height = swaps ? picture.width : picture.height;
+    SourceImage upright;
+    if (!AllocateSourceImage(upright, width, height, 24))
+        return false;
+    OrientPlane(picture.image.dib + SourceHeaderSize, size_t(SourceRowSize(picture.width, 24)), picture.width,
+                picture.height, 3, orientation, upright.dib + SourceHeaderSize, size_t(SourceRowSize(width, 24)));
+    // A per-pixel opacity plane, once slots hold one, turns the same way with one byte per pixel.
+    picture.image = std::move(upright);
+    picture.width = width;
+    picture.height = height;
+    return true;
+}
+
+// The TIFF reader already mirrors the rows as the file's orientation says (for 5..8 as if the
+// stored rows were the upright ones), leaving at most a turn about a diagonal.
+int TiffTurnLeft(int orientation)
+{
+    switch (orientation) {
+    case 5:
+    case 7: return 5;
+    case 6:
+    case 8: return 7;
+    default: return 1;
+    }
+}
+
+}  // namespace
+
+void CbrindorDoc::TakeMetadata(const std::string& filePath, ImageContainer container, DecodedPicture& picture)
+{
+    metadataProblem.clear();
+    if (container != ImageContainer::Jpeg && container != ImageContainer::Png && container != ImageContainer::Tiff)
+        return;
+    // Nothing would use it: the pixels stay as stored and no save keeps it.
+    if (!autoOrient && stripMetadata)
+        return;
+    PictureMetadata read;
+    if (!ReadPictureMetadata(filePath, read, metadataProblem)) {
+        metadataProblem = "metadata dropped: " + metadataProblem;
+        return;
+    }
+    // PNG has no orientation of its own that its readers agree on; JPEG and TIFF have.
+    int orientation = container == ImageContainer::Png ? 1 : read.Orientation();
+    if (container == ImageContainer::Tiff)
+        orientation = TiffTurnLeft(orientation);
+    if (autoOrient && orientation != 1 && OrientPicture(picture, orientation))
+        read = read.Upright();
+    picture.metadata = std::move(read);
+}

@@ -29,10 +29,10 @@ constexpr const char* ExifSizeKeys[][2] = {{"Exif.Photo.PixelXDimension", "Exif.
 constexpr const char* XmpSizeKeys[][2] = {{"Xmp.exif.PixelXDimension", "Xmp.exif.PixelYDimension"},
                                            {"Xmp.tiff.ImageWidth", "Xmp.tiff.ImageLength"}};
 // Tags of a TIFF's first directory that describe how its own pixels are stored; they mean
-// nothing for another file's pixels. The profile travels on its own.
-constexpr uint16_t StorageTags[] = {0x00fe, 0x00ff, 0x0102, 0x0103, 0x0106, 0x010a, 0x0111, 0x0115,
-                                    0x0116, 0x0117, 0x011c, 0x013d, 0x0142, 0x0143, 0x0144, 0x0145,
-                                    0x014a, 0x0152, 0x0153, 0x015b, 0x0211, 0x0212, 0x0213, 0x8773};
+// nothing for another file's pixels. The XMP, IPTC and profile blocks travel on their own.
+constexpr uint16_t StorageTags[] = {0x00fe, 0x00ff, 0x0102, 0x0103, 0x0106, 0x010a, 0x0111, 0x0115, 0x0116,
+                                    0x0117, 0x011c, 0x013d, 0x0142, 0x0143, 0x0144, 0x0145, 0x014a, 0x0152,
+                                    0x0153, 0x015b, 0x0211, 0x0212, 0x0213, 0x02bc, 0x83bb, 0x8773};
 
 // What the library logged at error level during one read or write on this thread.
 thread_local std::string* logCapture = nullptr;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +28,7 @@ constexpr int ToneValue = 60;
 constexpr int BlurPosition = 1;
 
 const char* const Usage =
-    "usage: brindor-bench w1 --canvas WxH --iters N [--quick] [--threads N] SRC1.bmp SRC2.bmp\n"
+    "usage: brindor-bench w1 --canvas WxH --iters N [--quick] [--threads N] [--translucent] SRC1.bmp SRC2.bmp\n"
     "       brindor-bench codec ...\n";
 
 // Two 24-bit pictures decoded by the raster layer, fully covered, as the document holds them.
@@ -54,10 +55,26 @@ public:
     const uint8_t* Pixels(SourceIndex s) const override { return image[s - 1].PixelArea(); }
     int Stride(SourceIndex s) const override { return int(image[s - 1].RowStride()); }
     const uint8_t* Mask(SourceIndex s) const override { return mask[s - 1].data(); }
+    const uint8_t* Alpha(SourceIndex s) const override { return alpha[s - 1].empty() ? nullptr : alpha[s - 1].data(); }
+
+    // Source s opaque inside an ellipse, fading to transparent over its outer quarter and
+    // transparent beyond, as a logo with a soft edge.
+    void SoftEllipse(SourceIndex s)
+    {
+        const int w = Width(s), h = Height(s);
+        alpha[s - 1].resize(size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const double dx = (x + 0.5) / w * 2 - 1, dy = (y + 0.5) / h * 2 - 1;
+                const double fade = (1 - std::sqrt(dx * dx + dy * dy)) * 4;
+                alpha[s - 1][size_t(y) * w + x] = uint8_t(std::clamp(fade, 0.0, 1.0) * 255);
+            }
+    }
 
 private:
     RasterImage image[2];
     std::vector<uint8_t> mask[2];
+    std::vector<uint8_t> alpha[2];
 };
 
 struct W1Options {
@@ -66,6 +83,7 @@ struct W1Options {
     int iters = 0;
     bool quick = false;
     int threads = 1;
+    bool translucent = false;
     const char* source[2] = {nullptr, nullptr};
 };
 
@@ -83,14 +101,15 @@ bool ParseW1(int argc, char** argv, W1Options& o)
             o.threads = std::atoi(argv[++i]);
         } else if (a == "--quick") {
             o.quick = true;
+        } else if (a == "--translucent") {
+            o.translucent = true;
         } else if (files < 2 && a.rfind("--", 0) != 0) {
             o.source[files++] = argv[i];
         } else {
             return false;
         }
     }
-    return files == 2 && o.iters > 0 && o.threads >= 1 && o.width >= 1 && o.width <= MaxCanvasWidth && o.height >= 1 &&
-           o.height <= MaxCanvasHeight;
+    return files == 2 && o.iters > 0 && o.threads >= 1 && CanvasWithinBudget(o.width, o.height);
 }
 
 // One recompute: source 1 fitted, turned 30 degrees and centred; source 2 fitted and centred;
@@ -132,8 +151,13 @@ int RunW1Bench(int argc, char** argv)
     auto sources = std::make_unique<LoadedSources>();
     if (!sources->Load(1, o.source[0]) || !sources->Load(2, o.source[1]))
         return 1;
+    if (o.translucent)
+        sources->SoftEllipse(1);
     auto engine = std::make_unique<Engine>(*sources);
     engine->canvasRect = CanvasRect{0, 0, o.width, o.height};
+    // A canvas beyond the specified one is a target at a photo's own size.
+    if (o.width > MaxCanvasWidth || o.height > MaxCanvasHeight)
+        engine->SetCanvasLimit(MaxOwnCanvasSide, MaxOwnCanvasSide);
     engine->quickPreview = o.quick;
     engine->SetThreads(o.threads);
     MergeSettings& s = engine->settings;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "cli_run.h"
+#include "file_rules.h"
 
 namespace fs = std::filesystem;
 
@@ -27,16 +28,7 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool IsImageName(const std::string& lowerName)
-{
-    if (lowerName.size() < 4)
-        return false;
-    const std::string tail = lowerName.substr(lowerName.size() - 4);
-    for (const char* suffix : {".bmp", ".jpg", ".png", ".tif", ".tga", ".pcx"})
-        if (tail == suffix)
-            return true;
-    return false;
-}
+bool IsImageName(const std::string& lowerName) { return IsImageFileName(lowerName); }
 
 struct BatchFile {
     std::string path;       // as listed
@@ -63,7 +55,7 @@ std::vector<BatchFile> ListImages(const std::string& folder, std::string& error)
     }
     if (ec)
         error = folder + ": " + ec.message();
-    std::sort(files.begin(), files.end(), [](const BatchFile& a, const BatchFile& b) { return a.path < b.path; });
+    std::sort(files.begin(), files.end(), [](const BatchFile& a, const BatchFile& b) { return FolderOrderLess(a.path, b.path); });
     std::map<std::string, std::string> writers;
     for (BatchFile& file : files) {
         const auto [at, first] = writers.emplace(file.lowerName, file.path);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "file_rules.h"
 #include "merge_preset.h"
 
 namespace {
@@ -35,12 +36,6 @@ std::vector<std::string> SplitCommas(const std::string& text)
             return parts;
         start = comma + 1;
     }
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
 }
 
 // Collects the first error; the parser stops at it.
@@ -358,16 +353,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
 
 std::string OutputFormatOf(const std::string& path)
 {
-    const size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos)
-        return {};
-    const std::string ext = Lower(name.substr(dot + 1));
-    for (const char* known : {"bmp", "jpg", "png", "tif", "tga", "pcx"})
-        if (ext == known)
-            return ext;
-    return {};
+    return ImageFormatOfName(FileNameOf(path));
 }
 
 std::string HelpText()

@@ -27,6 +27,7 @@ struct FakeSlot {
     bool hasBlock = false;
     std::vector<uint8_t> pixels;
     std::vector<uint8_t> mask;
+    std::vector<uint8_t> alpha;  // opacity per pixel, bottom-up like the mask; empty when opaque
 
     int Stride() const { return (width * 3 + 3) & ~3; }
     // Pixel at row y counted from the top of the picture, column x.
@@ -53,6 +54,10 @@ public:
     {
         return slot[s - 1].hasBlock ? slot[s - 1].mask.data() : nullptr;
     }
+    const uint8_t* Alpha(SourceIndex s) const override
+    {
+        return slot[s - 1].hasBlock && !slot[s - 1].alpha.empty() ? slot[s - 1].alpha.data() : nullptr;
+    }
 
     // Fills slot s with a w x h picture whose colour at (row from top, column) comes from paint;
     // the whole picture is covered. Counts the slot as loaded.
@@ -66,6 +71,7 @@ public:
         f.hasBlock = true;
         f.pixels.assign(size_t(f.Stride()) * h, 0);
         f.mask.assign(size_t(w) * h, 1);
+        f.alpha.clear();
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const Bgr c = paint(y, x);

@@ -23,6 +23,9 @@ constexpr uint32_t FileHeaderSize = 14;
 constexpr uint32_t InfoHeaderSize = 40;
 constexpr uint32_t CoreHeaderSize = 12;
 constexpr uint32_t V2HeaderSize = 64;
+// Headers of at least this size carry an alpha mask after the three colour masks.
+constexpr uint32_t AlphaMaskHeaderSize = 56;
+constexpr uint32_t BI_ALPHABITFIELDS = 6;
 
 // Stream offsets are 32-bit; anything further simply lies past the end.
 int32_t ClampOffset(int64_t offset)
@@ -99,12 +102,18 @@ int MaskByteIndex(uint32_t mask)
     return ((mask >> 8) != 0) + ((mask >> 16) != 0) + ((mask >> 24) != 0);
 }
 
-void ReadMasks(ByteStream& in, uint32_t masks[3])
+void ReadMasks(ByteStream& in, uint32_t* masks, int count)
 {
-    uint8_t raw[12] = {};
-    in.ReadBlock(raw, 1, sizeof raw);
-    for (int i = 0; i < 3; ++i)
+    uint8_t raw[16] = {};
+    in.ReadBlock(raw, 1, static_cast<uint32_t>(4 * count));
+    for (int i = 0; i < count; ++i)
         masks[i] = Le32(raw + 4 * i);
+}
+
+// Opacity is read only from a mask that selects one whole byte of the pixel.
+bool WholeByteMask(uint32_t mask)
+{
+    return mask == 0xFFu || mask == 0xFF00u || mask == 0xFF0000u || mask == 0xFF000000u;
 }
 }  // namespace
 
@@ -156,7 +165,7 @@ bool BmpCodec::Decode(ByteStream* stream)
     case 16: {
         uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
         if (compression == BI_BITFIELDS)
-            ReadMasks(in, masks);
+            ReadMasks(in, masks, 3);
         seekToPixels();
         const uint64_t sourceStride = (uint64_t{Width()} + 1) / 2 * 4;
         Expand16(masks, in.ReadBlock(PixelArea(), 1, static_cast<uint32_t>(sourceStride * Height())));
@@ -169,11 +178,14 @@ bool BmpCodec::Decode(ByteStream* stream)
         in.ReadBlock(PixelArea(), 1, PixelAreaSize());
         break;
     case 32: {
-        uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
-        if (compression == BI_BITFIELDS)
-            ReadMasks(in, masks);
+        // Blue, green, red and the opacity, which only a mask in the file names.
+        uint32_t masks[4] = {0xFF0000, 0xFF00, 0xFF, 0};
+        if (compression == BI_ALPHABITFIELDS)
+            ReadMasks(in, masks, 4);
+        else if (compression == BI_BITFIELDS)
+            ReadMasks(in, masks, info.biSize >= AlphaMaskHeaderSize ? 4 : 3);
         seekToPixels();
-        if (compression != BI_RGB && compression != BI_BITFIELDS)
+        if (compression != BI_RGB && compression != BI_BITFIELDS && compression != BI_ALPHABITFIELDS)
             return Fail(UnknownCompressionText);
         if (!Read32(in, masks))
             return Fail(NoMemoryText);
@@ -348,20 +360,22 @@ void BmpCodec::Expand16(const uint32_t masks[3], uint32_t bytesRead)
     }
 }
 
-bool BmpCodec::Read32(ByteStream& in, const uint32_t masks[3])
+bool BmpCodec::Read32(ByteStream& in, const uint32_t masks[4])
 {
     const uint32_t width = Width();
     std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[uint64_t{width} * 4]);
-    if (!row)
+    if (!row || (WholeByteMask(masks[3]) && !CreateAlpha()))
         return false;
     const int redAt = MaskByteIndex(masks[0]);
     const int greenAt = MaskByteIndex(masks[1]);
     const int blueAt = MaskByteIndex(masks[2]);
+    const int alphaAt = MaskByteIndex(masks[3]);
     // Row by row: the same result as one read of the whole body, without a second copy of it.
     for (uint32_t y = 0; y < Height(); ++y) {
         std::memset(row.get(), 0, uint64_t{width} * 4);
         // Rows past the end of the data stay as created: a zero pixel expands to zero.
-        if (in.ReadBlock(row.get(), 1, width * 4) == 0)
+        const uint32_t got = in.ReadBlock(row.get(), 1, width * 4);
+        if (got == 0)
             break;
         uint8_t* d = PixelRow(y);
         const uint8_t* s = row.get();
@@ -370,6 +384,11 @@ bool BmpCodec::Read32(ByteStream& in, const uint32_t masks[3])
             d[1] = s[greenAt];
             d[2] = s[redAt];
         }
+        // Pixels the data does not reach stay opaque, as in the rows it does not reach.
+        if (uint8_t* a = AlphaRow(y))
+            for (uint32_t x = 0; x < got / 4; ++x)
+                a[x] = row[4 * size_t{x} + alphaAt];
     }
+    KeepAlphaIfUsed();
     return true;
 }

@@ -12,5 +12,6 @@ private:
     void DecodeRle8(ByteStream& in);
     void DecodeRle4(ByteStream& in);
     void Expand16(const uint32_t masks[3], uint32_t bytesRead);
-    bool Read32(ByteStream& in, const uint32_t masks[3]);
+    // Masks of red, green, blue and opacity (0: none).
+    bool Read32(ByteStream& in, const uint32_t masks[4]);
 };

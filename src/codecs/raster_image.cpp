@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "bmp_codec.h"
 #include "file_stream.h"
@@ -114,6 +115,10 @@ void RasterImage::StartUp(ImageFormatId id)
 void RasterImage::ClearState()
 {
     dibBlock = nullptr;
+    alpha = nullptr;
+    limitSide = UINT32_MAX;
+    limitBytes = UINT64_MAX;
+    sizeRefused = false;
     header = {};
     rowStride = 0;
     pixels = nullptr;
@@ -141,6 +146,13 @@ uint8_t* RasterImage::Allocate(uint32_t width, uint32_t height, uint32_t bitsPer
         return nullptr;
     if (width == 0 || height == 0) {
         Fail(ZeroSizeText);
+        return nullptr;
+    }
+    sizeRefused = width > limitSide || height > limitSide || ((uint64_t{width} * 3 + 3) & ~uint64_t{3}) * height > limitBytes;
+    if (sizeRefused) {
+        const std::string text = "picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                                 " pixels is beyond the source limits";
+        Fail(text.c_str());
         return nullptr;
     }
     const uint32_t depth = StoredDepth(bitsPerPixel);
@@ -187,7 +199,9 @@ bool RasterImage::ReleaseImage()
     if (viewOf)
         return false;
     std::free(dibBlock);
+    std::free(alpha);
     dibBlock = nullptr;
+    alpha = nullptr;
     pixels = nullptr;
     rowStride = 0;
     // Resolution and biClrImportant outlive the picture; its geometry does not.
@@ -212,6 +226,9 @@ void RasterImage::CopyStateFrom(const RasterImage& source)
     verticalDpi = source.verticalDpi;
     header.biXPelsPerMeter = source.header.biXPelsPerMeter;
     header.biYPelsPerMeter = source.header.biYPelsPerMeter;
+    limitSide = source.limitSide;
+    limitBytes = source.limitBytes;
+    sizeRefused = source.sizeRefused;
     if (dibBlock)
         std::memcpy(dibBlock, &header, sizeof header);
 }
@@ -225,6 +242,7 @@ bool RasterImage::TakeOver(RasterImage& source)
     rowStride = source.rowStride;
     dibBlock = source.dibBlock;
     pixels = source.pixels;
+    alpha = source.alpha;
     source.ClearState();
     return true;
 }
@@ -237,6 +255,7 @@ void RasterImage::BecomeViewOf(RasterImage& source)
     rowStride = source.rowStride;
     dibBlock = source.dibBlock;
     pixels = source.pixels;
+    alpha = source.alpha;
     viewOf = &source;
 }
 
@@ -297,6 +316,43 @@ void RasterImage::SetVerticalDpi(int32_t dpi)
         reinterpret_cast<BITMAPINFOHEADER*>(dibBlock)->biYPelsPerMeter = header.biYPelsPerMeter;
 }
 
+uint8_t* RasterImage::CreateAlpha()
+{
+    if (!dibBlock || viewOf)
+        return nullptr;
+    std::free(alpha);
+    const size_t count = size_t{Width()} * Height();
+    alpha = static_cast<uint8_t*>(std::malloc(count));
+    if (alpha)
+        std::memset(alpha, 255, count);
+    return alpha;
+}
+
+void RasterImage::KeepAlphaIfUsed()
+{
+    if (!alpha || viewOf)
+        return;
+    const size_t count = size_t{Width()} * Height();
+    const uint8_t first = alpha[0];
+    if ((first == 0 || first == 255) && std::all_of(alpha, alpha + count, [first](uint8_t a) { return a == first; })) {
+        std::free(alpha);
+        alpha = nullptr;
+    }
+}
+
+uint8_t* RasterImage::AlphaRow(int64_t y) const
+{
+    if (!alpha || y < 0 || y >= static_cast<int64_t>(Height()))
+        return nullptr;
+    return alpha + static_cast<uint64_t>(y) * Width();
+}
+
+void RasterImage::LimitDecodedSize(uint32_t maxSide, uint64_t maxBytes)
+{
+    limitSide = maxSide;
+    limitBytes = maxBytes;
+}
+
 bool RasterImage::LoadFile(const char* fileName, ImageFormatId id)
 {
     if (!fileName)
@@ -334,6 +390,12 @@ bool RasterImage::SaveFile(const char* fileName, ImageFormatId id)
     return Encode(&stream, id);
 }
 
+bool RasterImage::RefuseAs(const RasterImage& codec)
+{
+    sizeRefused = codec.sizeRefused;
+    return Fail(codec.ErrorText());
+}
+
 bool RasterImage::DecodeWith(ByteStream* stream, ImageFormatId id)
 {
     bool decoded = false;
@@ -341,19 +403,19 @@ bool RasterImage::DecodeWith(ByteStream* stream, ImageFormatId id)
     case FormatBmp: {
         BmpCodec codec(id);
         codec.CopyStateFrom(*this);
-        decoded = codec.Decode(stream) ? TakeOver(codec) : (SetErrorText(codec.ErrorText()), false);
+        decoded = codec.Decode(stream) ? TakeOver(codec) : RefuseAs(codec);
         break;
     }
     case FormatTga: {
         TgaCodec codec(id);
         codec.CopyStateFrom(*this);
-        decoded = codec.Decode(stream) ? TakeOver(codec) : (SetErrorText(codec.ErrorText()), false);
+        decoded = codec.Decode(stream) ? TakeOver(codec) : RefuseAs(codec);
         break;
     }
     case FormatPcx: {
         PcxCodec codec(id);
         codec.CopyStateFrom(*this);
-        decoded = codec.Decode(stream) ? TakeOver(codec) : (SetErrorText(codec.ErrorText()), false);
+        decoded = codec.Decode(stream) ? TakeOver(codec) : RefuseAs(codec);
         break;
     }
     default: return Fail(UnknownDecodeText);
@@ -510,6 +572,8 @@ bool RasterImage::FlipRows()
         std::memcpy(spare.get(), a, rowStride);
         std::memcpy(a, b, rowStride);
         std::memcpy(b, spare.get(), rowStride);
+        if (alpha)
+            std::swap_ranges(AlphaRow(y), AlphaRow(y) + Width(), AlphaRow(height - 1 - y));
     }
     return true;
 }
@@ -522,6 +586,8 @@ bool RasterImage::MirrorRows()
     const uint32_t width = Width();
     for (uint32_t y = 0; y < Height(); ++y) {
         uint8_t* row = PixelRow(y);
+        if (uint8_t* a = AlphaRow(y))
+            std::reverse(a, a + width);
         if (depth == 8) {
             std::reverse(row, row + width);
             continue;

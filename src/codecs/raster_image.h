@@ -61,6 +61,17 @@ public:
     uint32_t PixelAreaSize() const { return HasImage() ? header.biSizeImage : 0; }
     // Palette entries as blue, green, red, reserved; null without a palette.
     uint8_t* PaletteArea() const;
+    // Opacity of a picture read with transparency (32-bit TGA, BMP with an alpha mask): one byte
+    // per pixel, 255 opaque, bottom-up rows of Width() bytes without padding. Null when opaque.
+    uint8_t* AlphaArea() const { return alpha; }
+    // Opacity row y (0 = bottom); null without a plane or outside the rows.
+    uint8_t* AlphaRow(int64_t y) const;
+
+    // Refuses, when the picture is created and so before any pixel is read, a picture with a
+    // side beyond maxSide or whose 24-bit rows (each padded to 4 bytes) take more than maxBytes.
+    void LimitDecodedSize(uint32_t maxSide, uint64_t maxBytes);
+    // Whether the last create was refused by that limit; the error text then tells the size.
+    bool SizeRefused() const { return sizeRefused; }
 
     void SetPaletteEntry(uint32_t i, uint8_t red, uint8_t green, uint8_t blue);
     void SetGrayRamp();
@@ -94,12 +105,19 @@ protected:
     void SetErrorText(const char* text);
     // Resolution as read from a file that gives dots per inch, without touching the header.
     void SetRawDpi(int32_t horizontal, int32_t vertical);
+    // An opacity plane of 255s for the current picture, replacing any; null without memory.
+    uint8_t* CreateAlpha();
+    // Frees a plane that carries no transparency: 255 everywhere, or 0 everywhere, which is
+    // what writers leave in a fourth byte they do not use, not an invisible picture.
+    void KeepAlphaIfUsed();
 
 private:
     void StartUp(ImageFormatId id);
     void ClearState();
     uint8_t* Allocate(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ImageFormatId id, bool clearPixels);
     bool DecodeWith(ByteStream* stream, ImageFormatId id);
+    // Takes a failed codec's message and size refusal; returns false.
+    bool RefuseAs(const RasterImage& codec);
 
     uint8_t* dibBlock = nullptr;
     BITMAPINFOHEADER header{};
@@ -110,6 +128,10 @@ private:
     char errorText[256] = {};
     int32_t horizontalDpi = 96;
     int32_t verticalDpi = 96;
+    uint8_t* alpha = nullptr;
+    uint32_t limitSide = UINT32_MAX;
+    uint64_t limitBytes = UINT64_MAX;
+    bool sizeRefused = false;
 };
 
 // Hands out row pointers by row number; a row outside the picture keeps the current one.

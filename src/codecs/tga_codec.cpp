@@ -23,6 +23,7 @@ constexpr uint32_t MaxSide = 0xFFFF;
 constexpr uint32_t MaxColourMap = 256;
 constexpr uint8_t RightToLeft = 0x10;
 constexpr uint8_t TopFirst = 0x20;
+constexpr uint8_t AlphaBits = 0x0F;
 // Rows that are not read or written as the picture stores them pass through blocks of this size.
 constexpr uint32_t BlockBytes = 1 << 20;
 
@@ -72,11 +73,25 @@ void ConvertPixels(const uint8_t* in, uint8_t* out, uint32_t n, uint32_t bytesPe
     }
 }
 
-// n copies of one pixel of `bytes` bytes (1 or 3).
+// Blue, green, red and opacity pixels into a colour row and an opacity row.
+void SplitAlpha(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, uint32_t n)
+{
+    for (uint32_t i = 0; i < n; ++i, bgra += 4, bgr += 3) {
+        std::memcpy(bgr, bgra, 3);
+        alpha[i] = bgra[3];
+    }
+}
+
+// n copies of one pixel of `bytes` bytes (1, 3 or 4).
 void FillPixels(uint8_t* out, uint32_t n, const uint8_t* pixel, uint32_t bytes)
 {
     if (bytes == 1 || n == 0) {
         std::memset(out, pixel[0], n);
+        return;
+    }
+    if (bytes == 4) {
+        for (uint32_t i = 0; i < n; ++i, out += 4)
+            std::memcpy(out, pixel, 4);
         return;
     }
     // One four-byte store a pixel, each overlapping the next; the last pixel is stored exactly.
@@ -87,13 +102,14 @@ void FillPixels(uint8_t* out, uint32_t n, const uint8_t* pixel, uint32_t bytes)
     std::memcpy(out, pixel, 3);
 }
 
-// Reads the rows a packet at a time, carrying a packet that crosses the end of a row.
+// Reads the rows a packet at a time, carrying a packet that crosses the end of a row. Rows come
+// out as the picture stores them, or as the file's 4-byte pixels when the opacity is kept.
 class RunLengthRows {
 public:
     RunLengthRows(ByteStream& stream, uint64_t expected, uint32_t rowWidth, uint32_t bytesPerPixel,
-                  uint8_t* scratchRow)
-        : in(stream, expected), width(rowWidth), fileBytes(bytesPerPixel), outBytes(bytesPerPixel == 1 ? 1 : 3),
-          scratch(scratchRow)
+                  uint8_t* scratchRow, bool keepAlpha)
+        : in(stream, expected), width(rowWidth), fileBytes(bytesPerPixel),
+          outBytes(bytesPerPixel == 1 ? 1 : keepAlpha ? 4 : 3), scratch(scratchRow)
     {
     }
     // Where the next row would start reading; a carried run re-reads its value from there.
@@ -112,7 +128,7 @@ private:
     uint32_t owed = 0;  // pixels of the current packet not yet stored
     bool carriedRun = false;
     bool runHadData = false;
-    uint8_t pixel[3] = {};
+    uint8_t pixel[4] = {};
 };
 
 // n raw pixels; bytes missing at the end of the stream read as zero.
@@ -152,7 +168,10 @@ void RunLengthRows::ReadRow(uint8_t* row)
                 for (; used < available && used <= fileBytes; ++used)
                     value[used - 1] = p[used];
                 runHadData = used > 1;
-                ConvertPixels(value, pixel, 1, fileBytes);
+                if (outBytes == fileBytes)
+                    std::memcpy(pixel, value, outBytes);
+                else
+                    ConvertPixels(value, pixel, 1, fileBytes);
             }
             in.Consume(used);
         }
@@ -193,7 +212,10 @@ private:
     void Store(const uint8_t* file, uint32_t r) const
     {
         uint8_t* row = Destination(r);
-        ConvertPixels(file, row, image.Width(), fileBytes);
+        if (uint8_t* alpha = image.AlphaRow(fromTop ? image.Height() - 1 - r : r))
+            SplitAlpha(file, row, alpha, image.Width());
+        else
+            ConvertPixels(file, row, image.Width(), fileBytes);
         std::memset(row + outRow, 0, image.RowStride() - outRow);
     }
 
@@ -272,8 +294,9 @@ bool TgaCodec::Decode(ByteStream* stream)
     if (tga.idLength != 0)
         in.SeekTo(tga.idLength, SEEK_CUR);
     // Every pixel byte is written below, so the picture is not cleared first.
+    // A picture refused for its size keeps the message that tells the size.
     if (!CreateForDecoding(tga.width, tga.height, tga.depth, FormatTga))
-        return Fail(CreateFailedText);
+        return SizeRefused() ? false : Fail(CreateFailedText);
     if (tga.colourMapType != 0) {
         uint8_t map[MaxColourMap * 3] = {};
         in.ReadBlock(map, 1, tga.colourMapLength * 3);
@@ -283,6 +306,10 @@ bool TgaCodec::Decode(ByteStream* stream)
     // Gray pictures use the ramp, whatever colour map the file carries.
     if (type == 3 || type == 11)
         SetGrayRamp();
+    // 32-bit pixels carry opacity when the descriptor counts attribute bits for it.
+    const bool keepAlpha = tga.depth == 32 && (tga.descriptor & AlphaBits) != 0;
+    if (keepAlpha && !CreateAlpha())
+        return Fail(NoMemoryText);
 
     const uint32_t width = tga.width;
     const uint32_t bytesPerPixel = (tga.depth + 7) / 8;
@@ -292,22 +319,31 @@ bool TgaCodec::Decode(ByteStream* stream)
         if (const char* fault = rows.Read())
             return Fail(fault);
     } else {
-        std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[size_t{width} * 4]);
+        // A second row holds the 4-byte pixels when the opacity is kept.
+        std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[size_t{width} * (keepAlpha ? 8 : 4)]);
         if (!scratch)
             return Fail(NoMemoryText);
+        uint8_t* withAlpha = scratch.get() + size_t{width} * 4;
         // At worst every pixel is a packet of its own.
         const uint64_t expected = uint64_t{width} * tga.height * (bytesPerPixel + 1);
-        RunLengthRows packets(in, expected, width, bytesPerPixel, scratch.get());
+        RunLengthRows packets(in, expected, width, bytesPerPixel, scratch.get(), keepAlpha);
         const uint32_t outRow = width * (bytesPerPixel == 1 ? 1 : 3);
         RowCursor cursor(*this);
         for (uint32_t r = 0; r < tga.height; ++r) {
             if (packets.AtEnd())
                 return Fail(CorruptedText);
-            uint8_t* row = cursor.Row(topFirst ? tga.height - 1 - r : r);
-            packets.ReadRow(row);
+            const uint32_t y = topFirst ? tga.height - 1 - r : r;
+            uint8_t* row = cursor.Row(y);
+            if (keepAlpha) {
+                packets.ReadRow(withAlpha);
+                SplitAlpha(withAlpha, row, AlphaRow(y), width);
+            } else {
+                packets.ReadRow(row);
+            }
             std::memset(row + outRow, 0, RowStride() - outRow);
         }
     }
+    KeepAlphaIfUsed();
     if (tga.descriptor & RightToLeft)
         MirrorRows();
     return true;

@@ -114,6 +114,7 @@ void BlendStep(Engine& engine, SourceIndex s)
     const ZoneSpan span = SpanOf(z, engine.canvasRect, engine.target, layer);
     const int xc = (span.xa + span.xb) >> 1;
     const int yc = (span.ya + span.yb) >> 1;
+    const uint8_t full = layer.Full();
     for (int i = span.rowFrom; i < span.rowTo; ++i) {
         const uint8_t* un = engine.unblended.CanvasRow(i);
         uint8_t* out = engine.target.CanvasRow(i);
@@ -134,8 +135,18 @@ void BlendStep(Engine& engine, SourceIndex s)
             uint8_t* t = out + 3 * j;
             const uint8_t* u = un + 3 * j;
             const uint8_t* l = src + 3 * j;
-            if (mask[j] != 1) {
-                std::memcpy(t, u, 3);
+            if (mask[j] != full) {
+                // A partly opaque pixel of the layer pulls as far as its opacity reaches.
+                const double reach = layer.opacity ? o * mask[j] / 255 : 0.0;
+                if (reach == 0) {
+                    std::memcpy(t, u, 3);
+                } else if (reach >= FullStrength) {
+                    std::memcpy(t, l, 3);
+                } else {
+                    t[0] = Mix(u[0], l[0], reach);
+                    t[1] = Mix(u[1], l[1], reach);
+                    t[2] = Mix(u[2], l[2], reach);
+                }
             } else if (o >= FullStrength) {
                 std::memcpy(t, l, 3);
             } else {

@@ -48,6 +48,12 @@ struct SourceLayer {
     int height = 0;
     int stride = 0;  // pixels per stored row
     int rowCount = 0;  // stored rows
+    // Set by the last placement of a source with partial opacity: its coverage bytes hold the
+    // opacity 0..255 of each pixel instead of 0 (uncovered) and 1 (covered).
+    bool opacity = false;
+
+    // The coverage byte of a fully covered pixel.
+    uint8_t Full() const { return opacity ? 255 : 1; }
 
     static int StrideFor(int columns) { return (columns + 3) & ~3; }
     bool Holds(int columns, int lines) const { return stride >= columns && rowCount >= lines; }
@@ -63,8 +69,9 @@ struct SourceLayer {
     const uint8_t* MaskRow(int r) const { return memory.data() + (size_t(rowCount) * 3 + r) * stride; }
 };
 
-// A picture of TW x TH blue-green-red pixels, rows bottom-up, no padding (TW is a multiple of 4,
-// so this is the body of a 24-bit bitmap).
+// A picture of TW x TH blue-green-red pixels, rows bottom-up, no padding. Under the canvas limit
+// of 2048 x 1536 TW is a multiple of 4, so this is the body of a 24-bit bitmap; a target at a
+// photo's own size may have any width, and writers pad its rows themselves.
 struct TargetImage {
     // A standalone picture with room for any target within the limits; it reads as zero until written.
     TargetImage() : pixels(size_t(MaxCanvasWidth) * MaxCanvasHeight * 3) {}

@@ -122,12 +122,70 @@ void MergeRun(const Op& op, const uint8_t* a, const uint8_t* b, uint8_t* out, in
         op.combine(M1, M2, LoadBgr(a + 3 * i), LoadBgr(b + 3 * i), out + 3 * i);
 }
 
+// A pixel where source 1 covers with opacity a1 and source 2 with a2, some of it partial: the
+// results with both, only 1, only 2 and neither covering, weighted by how much of each case the
+// opacities give, rounded.
+template <class Op>
+void MergeTranslucent(const Op& op, int a1, int a2, Bgr p1, Bgr p2, uint8_t* out)
+{
+    if constexpr (SettlesCoverage<Op>) {
+        uint8_t both[3], first[3], second[3], neither[3];
+        op.combine(1, 1, p1, p2, both);
+        op.combine(1, 0, p1, p2, first);
+        op.combine(0, 1, p1, p2, second);
+        op.combine(0, 0, p1, p2, neither);
+        const int w11 = a1 * a2, w10 = a1 * (255 - a2), w01 = (255 - a1) * a2, w00 = (255 - a1) * (255 - a2);
+        for (int k = 0; k < 3; ++k)
+            out[k] = uint8_t((w11 * both[k] + w10 * first[k] + w01 * second[k] + w00 * neither[k] + 32512) / 65025);
+    }
+}
+
+// MergeRow where a layer holds opacities: runs where each source covers fully or not at all take
+// the opaque loops, every other pixel the weighted sum of the four cases.
+template <class Op>
+void MergeTranslucentRow(const Op& op, const SourceLayer& l1, const SourceLayer& l2, int r, int placed, int width,
+                         uint8_t* out)
+{
+    const uint8_t* a = l1.Row(r);
+    const uint8_t* b = l2.Row(r);
+    const uint8_t* ma = l1.MaskRow(r);
+    const uint8_t* mb = l2.MaskRow(r);
+    const uint8_t full1 = l1.Full(), full2 = l2.Full();
+    // Opacity 0..255 of a coverage byte; an opaque layer's 1 is full.
+    const auto opacity = [](const SourceLayer& l, uint8_t m) { return l.opacity ? int(m) : m == 1 ? 255 : 0; };
+    const int n = std::min(placed, width);
+    for (int c = 0; c < n;) {
+        const int e = RunEnd(ma, mb, c, n);
+        const uint8_t m1 = ma[c], m2 = mb[c];
+        const uint8_t *pa = a + 3 * c, *pb = b + 3 * c;
+        uint8_t* po = out + 3 * c;
+        const bool whole1 = m1 == 0 || m1 == full1, whole2 = m2 == 0 || m2 == full2;
+        if (whole1 && whole2) {
+            switch ((m1 != 0) << 1 | (m2 != 0)) {
+            case 3: MergeRun<Op, 1, 1>(op, pa, pb, po, e - c); break;
+            case 2: MergeRun<Op, 1, 0>(op, pa, pb, po, e - c); break;
+            case 1: MergeRun<Op, 0, 1>(op, pa, pb, po, e - c); break;
+            default: MergeRun<Op, 0, 0>(op, pa, pb, po, e - c);
+            }
+        } else {
+            const int a1 = opacity(l1, m1), a2 = opacity(l2, m2);
+            for (int i = c; i < e; ++i)
+                MergeTranslucent(op, a1, a2, LoadBgr(a + 3 * i), LoadBgr(b + 3 * i), out + 3 * i);
+        }
+        c = e;
+    }
+    for (int c = n; c < width; ++c)
+        op.combine(0, 0, Bgr{}, Bgr{}, out + 3 * c);
+}
+
 // Merges target columns 0..width - 1 of canvas row r. Columns from `placed` on lie beyond what
 // placement cleared and filled (the column added when the width rounds up): the layers hold
 // nothing placed there, so those pixels count as covered by neither source and are not read.
 template <class Op>
 void MergeRow(const Op& op, const SourceLayer& l1, const SourceLayer& l2, int r, int placed, int width, uint8_t* out)
 {
+    if (l1.opacity || l2.opacity)
+        return MergeTranslucentRow(op, l1, l2, r, placed, width, out);
     const uint8_t* a = l1.Row(r);
     const uint8_t* b = l2.Row(r);
     const uint8_t* ma = l1.MaskRow(r);
@@ -224,10 +282,11 @@ void Engine::PlaceAndCompose(bool first, bool second)
         bands.Run(placedRows, place);
         return;
     }
-    const int w = std::max(0, std::min({MaxCanvasWidth, layer[0].width, layer[1].width}));
-    const int h = std::max(0, std::min({MaxCanvasHeight, layer[0].height, layer[1].height}));
-    // Rows of a bitmap body need no padding when the width is a multiple of 4.
-    target.Resize(std::min(MaxCanvasWidth, (w + 1) & ~3), h);
+    const int w = std::max(0, std::min({limitWidth, layer[0].width, layer[1].width}));
+    const int h = std::max(0, std::min({limitHeight, layer[0].height, layer[1].height}));
+    // Rows of a bitmap body need no padding when the width is a multiple of 4; a target at a
+    // photo's own size keeps that width exactly.
+    target.Resize(OwnSizeCanvas() ? w : std::min(MaxCanvasWidth, (w + 1) & ~3), h);
     const int rows = std::max(placedRows, target.height);
 
     if (quickPreview) {

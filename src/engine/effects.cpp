@@ -1,5 +1,6 @@
 #include "effects.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -206,9 +207,16 @@ void EffectFilter::Interior(const uint8_t* a, const uint8_t* b, const uint8_t* c
         return;
     // Columns 2..width - 2: samples from columns x - 2..x.
     if (box) {
+        // In pieces of a 2048-pixel row, so that wider canvases need no larger stack; every output
+        // byte reads the seven column sums from its own on.
+        constexpr int Piece = 3 * MaxCanvasWidth - 6;
         int16_t vsum[3 * MaxCanvasWidth];
-        ColumnSums(a, b, c, vsum, 3 * (width - 1));
-        boxRow(vsum, b + 3, kernel, out + 6, 3 * (width - 3));
+        const int total = 3 * (width - 3);
+        for (int from = 0; from < total; from += Piece) {
+            const int n = std::min(Piece, total - from);
+            ColumnSums(a + from, b + from, c + from, vsum, n + 6);
+            boxRow(vsum, b + 3 + from, kernel, out + 6 + from, n);
+        }
         return;
     }
     for (int j = 0; j < 3; ++j) {

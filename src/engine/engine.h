@@ -102,9 +102,12 @@ public:
     // Canvas (geometry.cpp). The canvas is CanvasRect's size, used up to the canvas limit:
     // 2048 x 1536, unless a target that follows a photo's own size raises it (within
     // CanvasWithinBudget, up to MaxOwnCanvasSide). It takes effect at the next placement.
+    // Under any other limit than 2048 x 1536 the target is exactly the canvas's width; under that
+    // one the width rounds to a multiple of 4 as it always has.
     void SetCanvasLimit(int width, int height) { limitWidth = width; limitHeight = height; }
     int CanvasLimitWidth() const { return limitWidth; }
     int CanvasLimitHeight() const { return limitHeight; }
+    bool OwnSizeCanvas() const { return limitWidth != MaxCanvasWidth || limitHeight != MaxCanvasHeight; }
     int CanvasWidth() const;
     int CanvasHeight() const;
     // CanvasRect for a w x h canvas centred in a client area (PlaceCanvasRect's arithmetic).

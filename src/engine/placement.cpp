@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -15,7 +16,7 @@ namespace {
 // Columns are tested for coverage in blocks: a block wholly outside the source is skipped, a block
 // wholly inside needs no per-pixel test.
 constexpr int BlockColumns = 16;
-constexpr int MaxBlocks = MaxCanvasWidth / BlockColumns + 1;
+constexpr int MaxBlocks = MaxOwnCanvasSide / BlockColumns + 1;
 constexpr int StripBlocks = 8;
 
 // Everything a placement decides before its first pixel.
@@ -23,6 +24,7 @@ struct Mapping {
     const uint8_t* block;  // the source's stored rows, bottom-up
     const uint8_t* end;    // one past the last stored row
     const uint8_t* mask;   // coverage bytes, bottom-up; null means fully covered
+    const uint8_t* alpha;  // opacity bytes, bottom-up; null means opaque
     int stride;
     int srcW;
     int srcH;
@@ -73,6 +75,65 @@ inline void PlacePixel(const Mapping& m, double x, double y, uint8_t* out, uint8
     else
         Interpolate(m, x, y, tx, ty, out);
     *covered = 1;
+}
+
+// A source with partial opacity, sampled at stored pixel (tx, ty) by the 16.16 weights w00, w10,
+// w01, w11: the opacity is resampled with the colour's weights and rounded, and the colour
+// weighted by it, so that the colour of transparent pixels never bleeds into their neighbours.
+// Where the four neighbours are equally opaque the colour is the plain sample.
+inline void TranslucentSample(const Mapping& m, int tx, int ty, const int (&w)[4], uint8_t* out, uint8_t* covered)
+{
+    const int ty1 = std::min(ty + 1, m.srcH - 1);
+    const int tx1 = std::min(tx + 1, m.srcW - 1);
+    const size_t above = size_t(ty) * m.srcW, below = size_t(ty1) * m.srcW;
+    const int a[4] = {m.alpha[above + tx], m.alpha[below + tx], m.alpha[above + tx1], m.alpha[below + tx1]};
+    // At most 65536 x 255: the weights sum to 65536 at most.
+    const uint32_t weight = uint32_t(w[0] * a[0] + w[1] * a[1] + w[2] * a[2] + w[3] * a[3]);
+    const int opacity = int((weight + 32768) >> 16);
+    if (opacity == 0)
+        return;
+    *covered = uint8_t(opacity);
+    const uint8_t* p[4] = {m.block + size_t(ty) * m.stride + tx * 3, m.block + size_t(ty1) * m.stride + tx * 3,
+                           m.block + size_t(ty) * m.stride + tx1 * 3, m.block + size_t(ty1) * m.stride + tx1 * 3};
+    if (a[0] == a[1] && a[0] == a[2] && a[0] == a[3]) {
+        for (int k = 0; k < 3; ++k)
+            out[k] = static_cast<uint8_t>((p[0][k] * w[0] + p[1][k] * w[1] + p[2][k] * w[2] + p[3][k] * w[3]) >> 16);
+        return;
+    }
+    for (int k = 0; k < 3; ++k) {
+        uint64_t sum = 0;
+        for (int i = 0; i < 4; ++i)
+            sum += uint64_t(uint32_t(w[i] * a[i])) * p[i][k];
+        out[k] = static_cast<uint8_t>((sum + weight / 2) / weight);
+    }
+}
+
+// The nearest stored pixel with its opacity.
+inline void TranslucentNearest(const Mapping& m, int tx, int ty, uint8_t* out, uint8_t* covered)
+{
+    const uint8_t a = m.alpha[size_t(ty) * m.srcW + tx];
+    if (a != 0) {
+        Store(out, m.block + size_t(ty) * m.stride + tx * 3);
+        *covered = a;
+    }
+}
+
+template <bool Quick, bool Checked>
+inline void PlaceTranslucentPixel(const Mapping& m, double x, double y, uint8_t* out, uint8_t* covered)
+{
+    if (Checked && !(x >= 0 && x < m.srcW && y >= 0 && y < m.srcH))
+        return;
+    const int tx = static_cast<int>(x);
+    const int ty = static_cast<int>(y);
+    if (m.mask && m.mask[size_t(ty) * m.srcW + tx] == 0)
+        return;
+    if (Quick)
+        return TranslucentNearest(m, tx, ty, out, covered);
+    const double fx = x - tx;
+    const double fy = y - ty;
+    const int w[4] = {static_cast<int>((1 - fy) * 65536 * (1 - fx)), static_cast<int>(fy * 65536 * (1 - fx)),
+                      static_cast<int>(fx * 65536 * (1 - fy)), static_cast<int>(fx * 65536 * fy)};
+    TranslucentSample(m, tx, ty, w, out, covered);
 }
 
 // Source positions and 16.16 weights of one block of columns.
@@ -216,9 +277,48 @@ void FillInsideBlock(const Mapping& m, const double* colX, const double* colY, d
     }
 }
 
+// One full block of columns of a translucent source that lies wholly inside it.
+template <bool Quick>
+void FillTranslucentBlock(const Mapping& m, const double* colX, const double* colY, double rowX, double rowY,
+                          uint8_t* out, uint8_t* covered)
+{
+    BlockSamples s;
+    SampleBlock<Quick>(colX, colY, rowX, rowY, s);
+    for (int i = 0; i < BlockColumns; ++i) {
+        const int tx = s.tx[i], ty = s.ty[i];
+        if (m.mask && m.mask[size_t(ty) * m.srcW + tx] == 0)
+            continue;
+        if (Quick) {
+            TranslucentNearest(m, tx, ty, out + 3 * i, covered + i);
+            continue;
+        }
+#if defined(__SSE2__)
+        // Four equally opaque neighbours, as inside a logo: the plain sample, its opacity theirs
+        // (the weights sum to at least 65533, so the rounded opacity is exactly theirs).
+        const uint8_t* p00 = m.block + size_t(ty) * m.stride + tx * 3;
+        const uint8_t* p10 = ty + 1 < m.srcH ? p00 + m.stride : p00;
+        const int dx = tx + 1 < m.srcW ? 3 : 0;
+        const uint8_t* a00 = m.alpha + size_t(ty) * m.srcW + tx;
+        const uint8_t* a10 = ty + 1 < m.srcH ? a00 + m.srcW : a00;
+        const uint8_t a = a00[0];
+        if (a != 0 && a10[0] == a && a00[dx / 3] == a && a10[dx / 3] == a && s.w00[i] != 65536 &&
+            p10 + dx + 4 <= m.end) {
+            const uint32_t bgr = InterpolateFour(p00, p10, dx, s.top[i], s.bottom[i]);
+            out[3 * i] = static_cast<uint8_t>(bgr);
+            out[3 * i + 1] = static_cast<uint8_t>(bgr >> 8);
+            out[3 * i + 2] = static_cast<uint8_t>(bgr >> 16);
+            covered[i] = a;
+            continue;
+        }
+#endif
+        const int w[4] = {s.w00[i], s.w10[i], s.w01[i], s.w11[i]};
+        TranslucentSample(m, tx, ty, w, out + 3 * i, covered + i);
+    }
+}
+
 // Clears canvas rows [from, to) x columns [0, W) and fills the span from row firstRow and column
 // firstColumn on; colX and colY hold the row-independent parts of X and Y per column.
-template <bool Quick>
+template <bool Quick, bool Translucent>
 void FillLayer(const Mapping& m, SourceLayer& layer, int W, int from, int to, int firstRow, int firstColumn,
                const double* colX, const double* colY)
 {
@@ -264,7 +364,15 @@ void FillLayer(const Mapping& m, SourceLayer& layer, int W, int from, int to, in
                     continue;
                 const int b = std::max(bi * BlockColumns, firstColumn);
                 const int e = std::min(bi * BlockColumns + BlockColumns, W);
-                if (xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH) {
+                const bool inside = xLo >= 0 && xHi < m.srcW && yLo >= 0 && yHi < m.srcH;
+                if (Translucent) {
+                    if (inside && e - b == BlockColumns)
+                        FillTranslucentBlock<Quick>(m, colX + b, colY + b, rowX, rowY, px + 3 * b, covered + b);
+                    else
+                        for (int c = b; c < e; ++c)
+                            PlaceTranslucentPixel<Quick, true>(m, colX[c] - rowX, rowY + colY[c], px + 3 * c,
+                                                               covered + c);
+                } else if (inside) {
                     if (e - b == BlockColumns)
                         FillInsideBlock<Quick>(m, colX + b, colY + b, rowX, rowY, px + 3 * b, covered + b);
                     else
@@ -291,12 +399,39 @@ void ClearRows(SourceLayer& layer, int W, int from, int to)
 
 void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer, int from, int to)
 {
-    const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.stride, pm.srcW, pm.srcH, pm.ky,
+    const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.alpha, pm.stride, pm.srcW, pm.srcH, pm.ky,
                     pm.eps,   pm.sigma, pm.hy,   pm.tgy, pm.offsetY};
+    const auto fill = [&](auto quick, auto translucent) {
+        FillLayer<decltype(quick)::value, decltype(translucent)::value>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX,
+                                                  pm.colY);
+    };
+    using Yes = std::true_type;
+    using No = std::false_type;
     if (pm.quick)
-        FillLayer<true>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+        pm.alpha ? fill(Yes{}, Yes{}) : fill(Yes{}, No{});
     else
-        FillLayer<false>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX, pm.colY);
+        pm.alpha ? fill(No{}, Yes{}) : fill(No{}, No{});
+}
+
+bool AllOpaque(const uint8_t* alpha, size_t n)
+{
+    // Whole words first, AND-ed together and tested once per stretch.
+    constexpr size_t Stretch = 4096;
+    size_t i = 0;
+    for (; i + Stretch <= n; i += Stretch) {
+        uint64_t all = ~uint64_t(0);
+        for (size_t j = 0; j < Stretch; j += 8) {
+            uint64_t v;
+            std::memcpy(&v, alpha + i + j, 8);
+            all &= v;
+        }
+        if (all != ~uint64_t(0))
+            return false;
+    }
+    for (; i < n; ++i)
+        if (alpha[i] != 255)
+            return false;
+    return true;
 }
 
 bool Unscaled(const PlacementMap& m) { return m.unrotated && m.kx == 1.0 && m.ky == 1.0; }
@@ -339,21 +474,24 @@ void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& lay
         std::memset(covered + hi, 0, size_t(m.width - hi));
         const uint8_t* src = m.block + size_t(ty) * m.stride;
         const uint8_t* holes = m.mask ? m.mask + size_t(ty) * m.srcW : nullptr;
+        const uint8_t* opacity = m.alpha ? m.alpha + size_t(ty) * m.srcW : nullptr;
         const int n = hi - lo;
         uint8_t* out = px + 3 * lo;
-        if (!flipped && !holes) {
+        if (!flipped && !holes && !opacity) {
             std::memcpy(out, src + 3 * size_t(firstX), size_t(n) * 3);
             std::memset(covered + lo, 1, size_t(n));
             continue;
         }
+        // Every sample lies on a stored pixel: its opacity is that pixel's.
         const int step = flipped ? -1 : 1;
         for (int i = 0, x = firstX; i < n; ++i, x += step, out += 3) {
             const bool in = !holes || holes[x] != 0;
+            const uint8_t a = in ? (opacity ? opacity[x] : 1) : 0;
             const uint8_t* p = src + 3 * x;
-            out[0] = in ? p[0] : 0;
-            out[1] = in ? p[1] : 0;
-            out[2] = in ? p[2] : 0;
-            covered[lo + i] = in;
+            out[0] = a ? p[0] : 0;
+            out[1] = a ? p[1] : 0;
+            out[2] = a ? p[2] : 0;
+            covered[lo + i] = a;
         }
     }
 }
@@ -368,7 +506,8 @@ void LayerFill::Map(const PlacementMap& m)
 {
     map = m;
     width = m.width;
-    loops = Unscaled(m) ? Loops::Copies : PrepareWide(m, wide) ? Loops::Wide : Loops::Plain;
+    // The wide loops know nothing of opacity.
+    loops = Unscaled(m) ? Loops::Copies : !m.alpha && PrepareWide(m, wide) ? Loops::Wide : Loops::Plain;
     if (loops == Loops::Copies)
         copied = FindCopiedColumns(m);
 }
@@ -459,6 +598,19 @@ void Engine::PreparePlacement(SourceIndex s)
         if (!holes.load())
             mask = nullptr;
     }
+    // Likewise a source whose opacity is 255 everywhere places as an opaque one, bit for bit.
+    const uint8_t* alpha = sources.Alpha(s);
+    if (alpha) {
+        std::atomic<bool> translucent{false};
+        bands.Run(srcH, [&](int from, int to) {
+            if (!translucent.load(std::memory_order_relaxed) &&
+                !AllOpaque(alpha + size_t(from) * srcW, size_t(to - from) * srcW))
+                translucent.store(true, std::memory_order_relaxed);
+        });
+        if (!translucent.load())
+            alpha = nullptr;
+    }
+    out.opacity = alpha != nullptr;
     const PlacementMap m{block,
                          size_t(sources.Stride(s)) * srcH,
                          mask,
@@ -479,6 +631,7 @@ void Engine::PreparePlacement(SourceIndex s)
                          eps == 0 && sigma == 0,
                          kx,
                          f.columnX.data(),
-                         f.columnY.data()};
+                         f.columnY.data(),
+                         alpha};
     f.Map(m);
 }

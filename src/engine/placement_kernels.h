@@ -34,6 +34,9 @@ struct PlacementMap {
     // of 8: colX = (hx + Xc) - Xc * eps, colY = Xc * sigma.
     const double* colX;
     const double* colY;
+    // Opacity 0..255 per pixel, bottom-up like the coverage bytes; null when the source is opaque.
+    // With it the layer's coverage bytes carry the resampled opacity instead of 0 and 1.
+    const uint8_t* alpha;
 };
 
 // Y of every sample on canvas row r of an unturned source, as the mapping computes it.
@@ -68,6 +71,9 @@ struct CopiedColumns {
 CopiedColumns FindCopiedColumns(const PlacementMap& m);
 // The layer of such a source, rows [from, to): the same bits as the per-pixel mapping.
 void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& layer, int from, int to);
+
+// True when all n opacities are 255.
+bool AllOpaque(const uint8_t* alpha, size_t n);
 
 // The same with 256-bit vectors: what they decide before the first row is kept in a plan, made
 // on first use and reused; false where the processor lacks them, where the source is too large

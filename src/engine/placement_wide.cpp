@@ -268,7 +268,8 @@ WIDE void PrepareAvx2(const PlacementMap& m, WidePlan& plan)
     g.count = (m.width + Lanes - 1) / Lanes;
     g.maxYAll = -std::numeric_limits<double>::infinity();
     const double inf = std::numeric_limits<double>::infinity();
-    for (int gi = 0; gi < MaxGroups + 4; ++gi) {
+    // Classification reads groups four at a time, up to three past the last.
+    for (int gi = 0; gi < std::min(g.count + 4, MaxGroups + 4); ++gi) {
         g.minX[gi] = g.minY[gi] = inf;
         g.maxX[gi] = g.maxY[gi] = -inf;
         g.full[gi] = 0.0;

@@ -38,7 +38,7 @@ constexpr int StripGroups = 32;  // a multiple of 4, as classification goes four
 
 // Per group of eight columns: the lanes inside the span and the extreme row-independent terms
 // of those lanes; groups without span lanes get empty ranges, which fail every test.
-constexpr int MaxGroups = MaxCanvasWidth / Lanes;
+constexpr int MaxGroups = MaxOwnCanvasSide / Lanes;
 struct Groups {
     alignas(32) double minX[MaxGroups + 4];
     alignas(32) double maxX[MaxGroups + 4];

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "file_rules.h"
 #include "ports.h"
 
 namespace {
@@ -79,16 +80,17 @@ bool IsDefaultOutputFolder(const std::string& sourceFolder, const std::string& c
 std::string OutputExtension(BatchFormat format, const std::string& lowerName)
 {
     if (format == BatchFormat::SameAsInput)
-        return lowerName.size() < 3 ? std::string() : lowerName.substr(lowerName.size() - 3);
+        return ImageFormatOfName(lowerName);
     return FormatExtensions[size_t(format)];
 }
 
 std::string OutputName(BatchFormat format, const std::string& lowerName)
 {
-    // Image names end in a dot and three letters.
-    if (format == BatchFormat::SameAsInput || lowerName.size() < 4)
+    // Image names end in a dot and their suffix.
+    const size_t dot = lowerName.rfind('.');
+    if (format == BatchFormat::SameAsInput || dot == std::string::npos)
         return lowerName;
-    return lowerName.substr(0, lowerName.size() - 3) + FormatExtensions[size_t(format)];
+    return lowerName.substr(0, dot + 1) + FormatExtensions[size_t(format)];
 }
 
 std::string NumberedName(const std::string& name, int number)

@@ -66,6 +66,8 @@ public:
     const uint8_t* Pixels(SourceIndex s) const override;
     int Stride(SourceIndex s) const override;
     const uint8_t* Mask(SourceIndex s) const override;
+    // The slot's opacity plane, laid out as its mask; null for an opaque picture.
+    const uint8_t* Alpha(SourceIndex s) const override { return image[s - 1].alpha; }
 
     // Slots.
     SlotChoice ChooseSlotForNewSource();

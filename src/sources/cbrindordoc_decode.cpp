@@ -44,9 +44,15 @@ bool LoadRasterFile(RasterImage& image, const std::string& filePath, ImageFormat
         return false;
     std::setvbuf(file.get(), nullptr, _IOFBF, RasterReadBuffer);
     FileStream stream(file.get());
+    // A header that claims more than a slot takes is refused before its pixels are read.
+    constexpr uint64_t MaxRows = MaxSourceBlock - SourceBlockOverhead;
+    image.LimitDecodedSize(MaxSourceSide, MaxRows);
     if (image.Decode(&stream, id))
         return true;
+    if (image.SizeRefused())
+        return false;
     RasterImage any(FormatAuto);
+    any.LimitDecodedSize(MaxSourceSide, MaxRows);
     return std::fseek(file.get(), 0, SEEK_SET) == 0 && any.Decode(&stream, FormatAuto) && image.TakeOver(any);
 }
 
@@ -61,11 +67,14 @@ bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture
             return nullptr;
         return fresh.dib + SourceHeaderSize;
     };
+    const AlphaAllocator allocateAlpha = [&fresh](int width, int height) { return AllocateAlpha(fresh, width, height); };
     DecodeReport report;
-    if (!DecodeImageFile(filePath, allocate, &report) || !fresh.dib) {
+    if (!DecodeImageFile(filePath, allocate, &report, &allocateAlpha) || !fresh.dib) {
         failureReason = report.diagnostic;
         return false;
     }
+    if (!report.hasAlpha)
+        ReleaseAlpha(fresh);
     out.image = std::move(fresh);
     out.width = report.width;
     out.height = report.height;
@@ -78,6 +87,10 @@ bool CbrindorDoc::DecodeWithRasterLayer(const std::string& filePath, uint32_t fo
     auto decodeImage = std::make_unique<RasterImage>(ImageFormatId(formatId));
     LoadRasterFile(*decodeImage, filePath, ImageFormatId(formatId), failureReason);
     if (!decodeImage->HasImage()) {
+        if (decodeImage->SizeRefused()) {
+            failureReason = decodeImage->ErrorText();
+            return false;
+        }
         if (decodeImage->ErrorText()[0] != '\0')
             Show(decodeImage->ErrorText(), PromptKind::Plain);
         return false;
@@ -111,6 +124,9 @@ bool CbrindorDoc::DecodeWithRasterLayer(const std::string& filePath, uint32_t fo
         else
             ExpandPaletteRow(row, palette, decodeImage->PaletteEntries(), bits, int(width), target);
     }
+    // Without memory for the opacity the picture still loads, opaque.
+    if (const uint8_t* alpha = decodeImage->AlphaArea(); alpha && AllocateAlpha(fresh, int(width), int(height)))
+        std::memcpy(fresh.alpha, alpha, size_t(width) * height);
     out.image = std::move(fresh);
     out.width = int(width);
     out.height = int(height);

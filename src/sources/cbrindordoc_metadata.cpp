@@ -14,7 +14,13 @@ bool OrientPicture(DecodedPicture& picture, int orientation)
         return false;
     OrientPlane(picture.image.dib + SourceHeaderSize, size_t(SourceRowSize(picture.width, 24)), picture.width,
                 picture.height, 3, orientation, upright.dib + SourceHeaderSize, size_t(SourceRowSize(width, 24)));
-    // A per-pixel opacity plane, once slots hold one, turns the same way with one byte per pixel.
+    if (picture.image.alpha != nullptr) {
+        uint8_t* alpha = AllocateAlpha(upright, width, height);
+        if (alpha == nullptr)
+            return false;
+        OrientPlane(picture.image.alpha, size_t(picture.width), picture.width, picture.height, 1, orientation, alpha,
+                    size_t(width));
+    }
     picture.image = std::move(upright);
     picture.width = width;
     picture.height = height;

@@ -113,10 +113,11 @@ bool CbrindorDoc::LoadSourceFileShown(SourceIndex s, const std::string& filePath
 
 CbrindorDoc::Decoder CbrindorDoc::DecoderFor(const std::string& filePath)
 {
+    std::string ext = ImageFormatOfName(filePath);
+    // Without a known suffix, the last three characters still name the format.
     const std::string lower = LowerCase(filePath);
-    if (lower.size() < 3)
-        return Decoder::None;
-    const std::string ext = lower.substr(lower.size() - 3);
+    if (ext.empty() && lower.size() >= 3)
+        ext = lower.substr(lower.size() - 3);
     if (ext == "bmp" || ext == "jpg" || ext == "png" || ext == "tif")
         return Decoder::Platform;
     if (ext == "tga")

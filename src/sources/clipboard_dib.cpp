@@ -16,6 +16,10 @@ constexpr uint32_t MaskedHeaderSize = 52;
 constexpr uint32_t BitFieldsBytes = 12;
 constexpr uint32_t RgbCompression = 0;
 constexpr uint32_t BitFieldsCompression = 3;
+constexpr uint32_t AlphaBitFieldsCompression = 6;
+// Headers of this size or more carry an alpha mask after the colour masks.
+constexpr uint32_t AlphaMaskHeaderSize = 56;
+constexpr uint32_t AlphaBitFieldsBytes = 16;
 
 
 // Where the parts of a pasted block lie, all checked against the block's size.
@@ -30,7 +34,17 @@ struct DibLayout {
     bool bitFields = false;
     uint64_t pixelOffset = 0;
     uint64_t rowBytes = 0;
+    int alphaByte = -1;  // 32 bits: the byte of each pixel that holds its opacity, -1 for none
 };
+
+// The byte an alpha mask selects; -1 unless it selects exactly one whole byte.
+int AlphaByteOf(uint32_t mask)
+{
+    for (int i = 0; i < 4; ++i)
+        if (mask == 0xFFu << (8 * i))
+            return i;
+    return -1;
+}
 
 // A 16-bit channel: the masked value shifted until the mask's top bit reaches bit 15.
 struct Channel16 {
@@ -92,6 +106,16 @@ int ReadLayout(const uint8_t* block, size_t blockSize, DibLayout& out)
         out.bitFields = bits == 16;
         out.maskOffset = fieldsInHeader ? InfoHeaderSize : headerSize;
         out.pixelOffset = fieldsInHeader ? headerSize : headerSize + BitFieldsBytes;
+        if (bits == 32 && headerSize >= AlphaMaskHeaderSize)
+            out.alphaByte = AlphaByteOf(Le32(block + InfoHeaderSize + BitFieldsBytes));
+    } else if (compression == AlphaBitFieldsCompression && bits == 32) {
+        // Four masks, in the header when it has room for them, else right after it.
+        const bool inHeader = headerSize >= AlphaMaskHeaderSize;
+        const uint64_t alphaAt = (inHeader ? InfoHeaderSize : headerSize) + BitFieldsBytes;
+        out.pixelOffset = inHeader ? headerSize : headerSize + AlphaBitFieldsBytes;
+        if (alphaAt + 4 > blockSize)
+            return ClipboardNotBuilt;
+        out.alphaByte = AlphaByteOf(Le32(block + alphaAt));
     }
     if (out.maskOffset + BitFieldsBytes > blockSize && out.bitFields)
         return ClipboardNotBuilt;
@@ -155,6 +179,29 @@ void ConvertRow(const uint8_t* src, uint8_t* out, const DibLayout& layout, const
     }
 }
 
+// The opacity of a 32-bit block with an alpha mask. A plane of zeros only is what programs
+// leave in a fourth byte they do not use, not an invisible picture: it is dropped, as is an
+// opaque one. Without memory for it the picture stays opaque.
+void ReadAlpha(const uint8_t* block, const DibLayout& layout, SourceImage& image)
+{
+    if (!AllocateAlpha(image, layout.width, layout.height))
+        return;
+    bool anyAbove0 = false;
+    for (int r = 0; r < layout.height; ++r) {
+        const int srcRow = layout.topDown ? layout.height - 1 - r : r;
+        const uint8_t* src = block + layout.pixelOffset + uint64_t(srcRow) * layout.rowBytes + layout.alphaByte;
+        uint8_t* out = image.AlphaRow(layout.width, r);
+        for (int x = 0; x < layout.width; ++x, src += 4) {
+            out[x] = *src;
+            anyAbove0 |= *src != 0;
+        }
+    }
+    if (!anyAbove0)
+        ReleaseAlpha(image);
+    else
+        DropOpaqueAlpha(image, layout.width, layout.height);
+}
+
 }  // namespace
 
 int ConvertClipboardImage(const uint8_t* block, size_t blockSize, SourceImage& image, int& width,
@@ -188,6 +235,8 @@ int ConvertClipboardImage(const uint8_t* block, size_t blockSize, SourceImage& i
         ConvertRow(block + layout.pixelOffset + uint64_t(srcRow) * layout.rowBytes,
                    rows + uint64_t(r) * outRow, layout, palette, channels);
     }
+    if (layout.alphaByte >= 0)
+        ReadAlpha(block, layout, converted);
     image = std::move(converted);
     width = layout.width;
     height = layout.height;

@@ -19,7 +19,8 @@ constexpr uint64_t MaxPastedBlock = 100000000;
 
 // Converts a CF_DIB block (info header, palette or masks, rows) of 1, 4, 8, 16, 24 or 32 bits
 // into a fresh 24-bit bottom-up picture with a mask of 1s, right side up whatever the stored
-// row order. Every read stays inside [block, block + blockSize). `image` is replaced only on
+// row order; a 32-bit block with an alpha mask (in a long header, or BI_ALPHABITFIELDS) keeps
+// its opacity beside the colour. Every read stays inside [block, block + blockSize). `image` is replaced only on
 // success; width and height are set with it.
 int ConvertClipboardImage(const uint8_t* block, size_t blockSize, SourceImage& image, int& width,
                           int& height);

@@ -1,8 +1,11 @@
 #include "file_rules.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <string_view>
+#include <utility>
 
 #include "ports.h"
 
@@ -17,6 +20,32 @@ namespace {
 
 constexpr std::array<const char*, 6> SaveExtensions = {"bmp", "jpg", "png", "tif", "tga", "pcx"};
 constexpr size_t MaxOutputLabel = 50;
+// Suffixes users' files carry, each with the format it names.
+constexpr std::pair<std::string_view, const char*> SuffixFormats[] = {
+    {"bmp", "bmp"}, {"jpg", "jpg"}, {"jpeg", "jpg"}, {"jpe", "jpg"}, {"png", "png"},
+    {"tif", "tif"}, {"tiff", "tif"}, {"tga", "tga"}, {"pcx", "pcx"}};
+constexpr size_t MaxSuffix = 4;
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Compares the runs of digits starting at a[i] and b[j] by value and moves both indexes past
+// them; leading zeros count for nothing here.
+int CompareNumbers(const std::string& a, size_t& i, const std::string& b, size_t& j)
+{
+    while (i < a.size() && a[i] == '0')
+        ++i;
+    while (j < b.size() && b[j] == '0')
+        ++j;
+    const size_t startA = i, startB = j;
+    while (i < a.size() && IsDigit(a[i]))
+        ++i;
+    while (j < b.size() && IsDigit(b[j]))
+        ++j;
+    if (i - startA != j - startB)
+        return i - startA < j - startB ? -1 : 1;
+    return a.compare(startA, i - startA, b, startB, j - startB);
+}
 
 bool IsSaveExtension(const std::string& ext)
 {
@@ -60,12 +89,39 @@ std::string LowerCase(const std::string& text)
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
-bool IsImageFileName(const std::string& lowerName)
+std::string ImageFormatOfName(const std::string& name)
 {
-    if (lowerName.size() < 4)
-        return false;
-    const std::string tail = lowerName.substr(lowerName.size() - 4);
-    return tail[0] == '.' && IsSaveExtension(tail.substr(1));
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot > MaxSuffix + 1 || name.find('/', dot) != std::string::npos)
+        return {};
+    std::string suffix = name.substr(dot + 1);
+    for (char& c : suffix)
+        c = AsciiLower(c);
+    for (const auto& [written, format] : SuffixFormats)
+        if (suffix == written)
+            return format;
+    return {};
+}
+
+bool IsImageFileName(const std::string& name) { return !ImageFormatOfName(name).empty(); }
+
+bool FolderOrderLess(const std::string& a, const std::string& b)
+{
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            const int order = CompareNumbers(a, i, b, j);
+            if (order != 0)
+                return order < 0;
+            continue;
+        }
+        const char x = AsciiLower(a[i++]), y = AsciiLower(b[j++]);
+        if (x != y)
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    if (i < a.size() || j < b.size())
+        return j < b.size();
+    return a < b;
 }
 
 std::string FolderOf(const std::string& path)
@@ -116,6 +172,7 @@ std::vector<std::string> ListFolderEntries(const std::string& folder)
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
         names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end(), FolderOrderLess);
     return names;
 }
 

@@ -17,6 +17,8 @@ constexpr uint32_t CoreHeaderSize = 12;
 constexpr uint32_t OS2HeaderSize = 64;
 constexpr uint32_t BiBitFields = 3;
 constexpr uint32_t BiAlphaBitFields = 6;
+// Headers of at least this size carry an alpha mask after the three colour masks.
+constexpr uint32_t AlphaMaskHeaderSize = 56;
 // File header and the info header up to its compression field.
 constexpr size_t PeekBytes = FileHeaderSize + 20;
 constexpr size_t CorePeekBytes = FileHeaderSize + CoreHeaderSize;
@@ -185,10 +187,15 @@ bool NormaliseForReader(const uint8_t* data, size_t size, std::vector<uint8_t>& 
     std::memcpy(out.data() + FileHeaderSize, info, InfoHeaderSize);
     PutLe32(out.data() + FileHeaderSize, InfoHeaderSize);
     if (masks) {
-        compression = BiBitFields;
-        out.resize(out.size() + 12, 0);
-        if (maskAt + 12 <= size)
-            std::memcpy(out.data() + PlainEnd, data + maskAt, 12);
+        // A 32-bit picture keeps its alpha mask, the fourth after the colour masks.
+        const size_t alphaAt = maskAt + 12;
+        const bool inHeader = headerSize >= AlphaMaskHeaderSize || compression == BiAlphaBitFields;
+        const uint32_t alphaMask = bits == 32 && inHeader && alphaAt + 4 <= size ? Le32(data + alphaAt) : 0;
+        const size_t maskBytes = alphaMask != 0 ? 16 : 12;
+        compression = alphaMask != 0 ? BiAlphaBitFields : BiBitFields;
+        out.resize(out.size() + maskBytes, 0);
+        if (maskAt + maskBytes <= size)
+            std::memcpy(out.data() + PlainEnd, data + maskAt, maskBytes);
     }
     PutLe32(out.data() + FileHeaderSize + 16, compression);
     PutLe32(out.data() + FileHeaderSize + 32, colours);
@@ -259,6 +266,10 @@ bool DecodeBmp(DecodeJob& job)
     const size_t stride = ImagingStride(int(codec.Width()));
     for (uint32_t y = 0; y < codec.Height(); ++y)
         ExpandRow(codec, y, pixels + size_t(y) * stride);
+    if (codec.AlphaArea() != nullptr) {
+        if (uint8_t* alpha = AllocateAlpha(job))
+            std::memcpy(alpha, codec.AlphaArea(), size_t(codec.Width()) * codec.Height());
+    }
     return true;
 }
 

@@ -63,6 +63,8 @@ struct DecodeJob {
     ImageInput& input;
     const PixelAllocator* allocate;  // null: stop after the header
     DecodeReport& report;
+    const AlphaAllocator* allocateAlpha = nullptr;  // null: the picture stays opaque
+    uint8_t* alpha = nullptr;  // the plane handed out, if any
 };
 
 // Records the size and checks it against the slot limits (false with the diagnostic set);
@@ -72,6 +74,9 @@ bool AcceptSize(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
 // null (with the diagnostic set) when refused, and also, without failing, for a header-only
 // job: `headerOnly` then tells the caller to stop with success.
 uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly);
+// The opacity plane of the size AllocatePixels was given, 255 everywhere; null when the caller
+// wants none or memory runs out (the picture then loads opaque).
+uint8_t* AllocateAlpha(DecodeJob& job);
 // Sets the diagnostic and returns false, so each failure is one line.
 bool DecodeFail(DecodeJob& job, const std::string& why);
 

@@ -3,7 +3,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 #include <png.h>
 
@@ -59,8 +61,15 @@ bool ReadInfo(png_structp png, png_infop info, png_uint_32* width, png_uint_32* 
     return true;
 }
 
-// Every colour type and depth becomes 8-bit blue, green, red; alpha is dropped.
-bool SetUpConversion(png_structp png, png_infop info, size_t* rowBytes)
+// Whether the picture carries opacity: an alpha channel or a transparent colour.
+bool HasTransparency(png_structp png, png_infop info)
+{
+    return (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+}
+
+// Every colour type and depth becomes 8-bit blue, green, red, followed by the opacity when it
+// is kept and dropped otherwise.
+bool SetUpConversion(png_structp png, png_infop info, bool keepAlpha, size_t* rowBytes)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -70,15 +79,57 @@ bool SetUpConversion(png_structp png, png_infop info, size_t* rowBytes)
         png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8)
         png_set_expand_gray_1_2_4_to_8(png);
+    if (keepAlpha && png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
     if (depth == 16)
         png_set_scale_16(png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
-    png_set_strip_alpha(png);
+    if (!keepAlpha)
+        png_set_strip_alpha(png);
     png_set_bgr(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     *rowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+// Blue, green, red, opacity pixels into a colour row and an opacity row.
+void SplitRow(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, png_uint_32 width)
+{
+    for (png_uint_32 x = 0; x < width; ++x, bgra += 4, bgr += 3) {
+        bgr[0] = bgra[0];
+        bgr[1] = bgra[1];
+        bgr[2] = bgra[2];
+        alpha[x] = bgra[3];
+    }
+}
+
+// Where the rows of a picture with opacity go: one row at a time through `scratch`, or the
+// whole picture into it when interlaced (later passes fill in earlier rows).
+struct AlphaRows {
+    uint8_t* pixels;
+    uint8_t* alpha;
+    size_t stride;
+    png_uint_32 width;
+    png_uint_32 height;
+    uint8_t* scratch;
+    bool whole;
+};
+
+bool ReadSplitRows(png_structp png, const AlphaRows* r, png_bytepp wholeRows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    if (r->whole)
+        png_read_image(png, wholeRows);
+    for (png_uint_32 y = 0; y < r->height; ++y) {
+        uint8_t* from = r->whole ? wholeRows[y] : r->scratch;
+        if (!r->whole)
+            png_read_row(png, from, nullptr);
+        const size_t stored = size_t(r->height - 1 - y);
+        SplitRow(from, r->pixels + stored * r->stride, r->alpha + stored * r->width, r->width);
+    }
     return true;
 }
 
@@ -131,6 +182,31 @@ struct PngWriter {
     ~PngWriter() { png_destroy_write_struct(&png, info != nullptr ? &info : nullptr); }
 };
 
+// Reads the rows of a picture with opacity, splitting each into colour and opacity.
+bool ReadWithAlpha(DecodeJob& job, png_structp png, png_infop info, const PngState& state, uint8_t* pixels,
+                   uint8_t* alpha)
+{
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const bool whole = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+    const size_t rowBytes = size_t(width) * 4;
+    std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[whole ? rowBytes * height : rowBytes]);
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(whole ? height : 0);
+    } catch (const std::bad_alloc&) {
+        return DecodeFail(job, "no memory for the picture");
+    }
+    if (!scratch)
+        return DecodeFail(job, "no memory for the picture");
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = scratch.get() + y * rowBytes;
+    const AlphaRows target{pixels, alpha, ImagingStride(int(width)), width, height, scratch.get(), whole};
+    if (!ReadSplitRows(png, &target, rows.data()))
+        return DecodeFail(job, std::string("PNG data: ") + state.message);
+    return true;
+}
+
 }  // namespace
 
 bool DecodePng(DecodeJob& job)
@@ -155,11 +231,14 @@ bool DecodePng(DecodeJob& job)
     uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
     if (pixels == nullptr)
         return false;
+    uint8_t* alpha = job.allocateAlpha != nullptr && HasTransparency(reader.png, reader.info) ? AllocateAlpha(job) : nullptr;
     size_t rowBytes = 0;
-    if (!SetUpConversion(reader.png, reader.info, &rowBytes))
+    if (!SetUpConversion(reader.png, reader.info, alpha != nullptr, &rowBytes))
         return DecodeFail(job, std::string("PNG: ") + state.message);
-    if (rowBytes != size_t(width) * 3)
+    if (rowBytes != size_t(width) * (alpha != nullptr ? 4 : 3))
         return DecodeFail(job, "PNG: unexpected row layout");
+    if (alpha != nullptr)
+        return ReadWithAlpha(job, reader.png, reader.info, state, pixels, alpha);
     std::vector<png_bytep> rows;
     try {
         rows.resize(height);

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr uint64_t BlockOverhead = 54;  // info header plus the spare bytes of a slot's block
 constexpr size_t SniffBytes = 16;
 // A compressed file this large cannot hold a picture a slot would take.
 constexpr uint64_t MaxContiguousInput = uint64_t(1) << 30;
@@ -61,16 +60,14 @@ bool EncodeTo(ImageOutput& out, ImageContainer container, const PixelRows& image
     return false;
 }
 
-bool Decode(ImageInput& input, const PixelAllocator* allocate, DecodeReport& report)
+bool DecodeBySniff(DecodeJob& job)
 {
-    report = DecodeReport{};
     uint8_t head[SniffBytes] = {};
-    const size_t got = input.Read(head, sizeof head);
-    DecodeJob job{input, allocate, report};
-    report.container = SniffContainer(head, got);
-    if (!input.Seek(0))
+    const size_t got = job.input.Read(head, sizeof head);
+    job.report.container = SniffContainer(head, got);
+    if (!job.input.Seek(0))
         return DecodeFail(job, "cannot read the file");
-    switch (report.container) {
+    switch (job.report.container) {
     case ImageContainer::Jpeg: return DecodeJpeg(job);
     case ImageContainer::Png: return DecodePng(job);
     case ImageContainer::Tiff: return DecodeTiff(job);
@@ -80,7 +77,19 @@ bool Decode(ImageInput& input, const PixelAllocator* allocate, DecodeReport& rep
     return DecodeFail(job, got == 0 ? "empty file" : "not a BMP, JPEG, PNG or TIFF picture");
 }
 
-bool DecodePath(const std::string& path, const PixelAllocator* allocate, DecodeReport& report)
+bool Decode(ImageInput& input, const PixelAllocator* allocate, DecodeReport& report,
+            const AlphaAllocator* allocateAlpha = nullptr)
+{
+    report = DecodeReport{};
+    DecodeJob job{input, allocate, report, allocateAlpha};
+    const bool ok = DecodeBySniff(job);
+    report.hasAlpha = ok && job.alpha != nullptr &&
+                      !AllOpaque(job.alpha, size_t(report.width) * size_t(report.height));
+    return ok;
+}
+
+bool DecodePath(const std::string& path, const PixelAllocator* allocate, DecodeReport& report,
+                const AlphaAllocator* allocateAlpha = nullptr)
 {
     report = DecodeReport{};
     std::string why;
@@ -90,7 +99,7 @@ bool DecodePath(const std::string& path, const PixelAllocator* allocate, DecodeR
         return false;
     }
     ImageInput input(file);
-    const bool ok = Decode(input, allocate, report);
+    const bool ok = Decode(input, allocate, report, allocateAlpha);
     std::fclose(file);
     return ok;
 }
@@ -116,6 +125,18 @@ bool EncodeWithMetadata(const std::string& path, ImageContainer container, const
     if (diagnostic != nullptr)
         *diagnostic = ok ? std::string() : why;
     return ok;
+}
+
+AlphaAllocator OwningAlphaAllocator(DecodedImage& out)
+{
+    return [&out](int width, int height) -> uint8_t* {
+        try {
+            out.alpha.assign(size_t(width) * size_t(height), 255);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        return out.alpha.data();
+    };
 }
 
 PixelAllocator OwningAllocator(DecodedImage& out)
@@ -267,6 +288,14 @@ uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& hea
     return pixels;
 }
 
+uint8_t* AllocateAlpha(DecodeJob& job)
+{
+    if (job.allocateAlpha == nullptr || job.alpha != nullptr || job.report.width <= 0 || job.report.height <= 0)
+        return job.alpha;
+    job.alpha = (*job.allocateAlpha)(job.report.width, job.report.height);
+    return job.alpha;
+}
+
 bool DecodeFail(DecodeJob& job, const std::string& why)
 {
     if (job.report.diagnostic.empty())
@@ -313,7 +342,7 @@ bool FitsSourceLimits(int64_t width, int64_t height)
 {
     if (width < 1 || height < 1 || width > MaxSourceSide || height > MaxSourceSide)
         return false;
-    return SourceRowSize(int(width), 24) * uint64_t(height) + BlockOverhead <= MaxSourceBlock;
+    return SourceRowSize(int(width), 24) * uint64_t(height) + SourceBlockOverhead <= MaxSourceBlock;
 }
 
 ImageContainer SniffContainer(const uint8_t* head, size_t size)
@@ -349,35 +378,46 @@ ImageContainer ContainerForExtension(std::string_view extension)
     return ImageContainer::Unknown;
 }
 
-bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report)
+bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report,
+                     const AlphaAllocator* allocateAlpha)
 {
     DecodeReport local;
-    return DecodePath(path, &allocate, report != nullptr ? *report : local);
+    return DecodePath(path, &allocate, report != nullptr ? *report : local, allocateAlpha);
 }
 
 bool DecodeImageMemory(const uint8_t* data, size_t size, const PixelAllocator& allocate,
-                       DecodeReport* report)
+                       DecodeReport* report, const AlphaAllocator* allocateAlpha)
 {
     DecodeReport local;
     ImageInput input(data, data == nullptr ? 0 : size);
-    return Decode(input, &allocate, report != nullptr ? *report : local);
+    return Decode(input, &allocate, report != nullptr ? *report : local, allocateAlpha);
 }
 
 bool DecodeImageFile(const std::string& path, DecodedImage& out, DecodeReport* report)
 {
     out = DecodedImage{};
-    const bool ok = DecodeImageFile(path, OwningAllocator(out), report);
+    DecodeReport local;
+    DecodeReport& found = report != nullptr ? *report : local;
+    const AlphaAllocator alpha = OwningAlphaAllocator(out);
+    const bool ok = DecodeImageFile(path, OwningAllocator(out), &found, &alpha);
     if (!ok)
         out = DecodedImage{};
+    else if (!found.hasAlpha)
+        out.alpha = std::vector<uint8_t>();
     return ok;
 }
 
 bool DecodeImageMemory(const uint8_t* data, size_t size, DecodedImage& out, DecodeReport* report)
 {
     out = DecodedImage{};
-    const bool ok = DecodeImageMemory(data, size, OwningAllocator(out), report);
+    DecodeReport local;
+    DecodeReport& found = report != nullptr ? *report : local;
+    const AlphaAllocator alpha = OwningAlphaAllocator(out);
+    const bool ok = DecodeImageMemory(data, size, OwningAllocator(out), &found, &alpha);
     if (!ok)
         out = DecodedImage{};
+    else if (!found.hasAlpha)
+        out.alpha = std::vector<uint8_t>();
     return ok;
 }
 

@@ -33,11 +33,19 @@ ImageContainer ContainerForExtension(std::string_view extension);
 // The allocator must not throw.
 using PixelAllocator = std::function<uint8_t*(int width, int height)>;
 
+// Where a decoder puts the opacity of a picture that carries any (an alpha channel or a
+// transparent colour): width x height bytes, bottom-up rows without padding, handed over as
+// 255 everywhere (opaque). Called at most once, after the PixelAllocator and with its size;
+// null leaves the picture opaque. Opaque pictures never ask. The allocator must not throw.
+using AlphaAllocator = std::function<uint8_t*(int width, int height)>;
+
 // What a decode found; `container` is also set when the decode fails after the sniff.
 struct DecodeReport {
     ImageContainer container = ImageContainer::Unknown;
     int width = 0;
     int height = 0;
+    // An opacity plane was filled and holds a value below 255; false leaves it to be dropped.
+    bool hasAlpha = false;
     // Why a decode failed, for the command-line tool; the desktop shows its own messages.
     std::string diagnostic;
 };
@@ -47,15 +55,19 @@ struct DecodeReport {
 std::FILE* OpenRegularFile(const std::string& path, std::string* why = nullptr);
 
 // Decodes the first frame or page of a file, choosing the decoder by content, never by name.
-bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report = nullptr);
+// With `allocateAlpha`, a picture with transparency also gets its opacity plane.
+bool DecodeImageFile(const std::string& path, const PixelAllocator& allocate, DecodeReport* report = nullptr,
+                     const AlphaAllocator* allocateAlpha = nullptr);
 bool DecodeImageMemory(const uint8_t* data, size_t size, const PixelAllocator& allocate,
-                       DecodeReport* report = nullptr);
+                       DecodeReport* report = nullptr, const AlphaAllocator* allocateAlpha = nullptr);
 
-// A decoded picture that owns its pixels (bottom-up rows of ImagingStride(width) bytes).
+// A decoded picture that owns its pixels (bottom-up rows of ImagingStride(width) bytes) and,
+// when it has transparency, its opacity (bottom-up rows of width bytes; empty when opaque).
 struct DecodedImage {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels;
+    std::vector<uint8_t> alpha;
 
     size_t Stride() const { return ImagingStride(width); }
     const uint8_t* StoredRow(int r) const { return pixels.data() + size_t(r) * Stride(); }

@@ -129,15 +129,46 @@ void AbgrRowToBgr(const uint32_t* abgr, uint8_t* bgr, uint32_t width)
     }
 }
 
+// Straight colour from a premultiplied value; nothing is left to recover where a is 0.
+uint8_t Unpremultiply(uint32_t c, uint32_t a)
+{
+    return a == 0 ? uint8_t(c) : uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a));
+}
+
+void AbgrRowToBgrAlpha(const uint32_t* abgr, uint8_t* bgr, uint8_t* alpha, uint32_t width, bool premultiplied)
+{
+    for (uint32_t x = 0; x < width; ++x, bgr += 3) {
+        const uint32_t v = abgr[x];
+        const uint32_t a = TIFFGetA(v);
+        alpha[x] = uint8_t(a);
+        if (premultiplied && a != 255) {
+            bgr[0] = Unpremultiply(TIFFGetB(v), a);
+            bgr[1] = Unpremultiply(TIFFGetG(v), a);
+            bgr[2] = Unpremultiply(TIFFGetR(v), a);
+        } else {
+            bgr[0] = uint8_t(TIFFGetB(v));
+            bgr[1] = uint8_t(TIFFGetG(v));
+            bgr[2] = uint8_t(TIFFGetR(v));
+        }
+    }
+}
+
 bool StoredBottomFirst(uint16_t orientation)
 {
     return orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT ||
            orientation == ORIENTATION_LEFTBOT || orientation == ORIENTATION_RIGHTBOT;
 }
 
+// Where the fetched rows go: colour and, when kept, opacity, both bottom-up.
+struct BandTarget {
+    uint8_t* pixels;
+    uint8_t* alpha;  // null: opacity dropped
+    bool premultiplied;  // the reader hands over premultiplied colour
+};
+
 // Fetches the picture band by band in the file's row order, into bottom-up rows. The reader is
 // kept from flipping vertically: it would flip each band on its own, not the whole picture.
-bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t height, uint32_t band)
+bool ReadBands(TIFFRGBAImage& image, const BandTarget& target, uint32_t width, uint32_t height, uint32_t band)
 {
     const bool bottomFirst = StoredBottomFirst(image.orientation);
     image.req_orientation = bottomFirst ? ORIENTATION_BOTLEFT : ORIENTATION_TOPLEFT;
@@ -153,8 +184,13 @@ bool ReadBands(TIFFRGBAImage& image, uint8_t* pixels, uint32_t width, uint32_t h
             return false;
         for (uint32_t r = 0; r < rows; ++r) {
             const uint32_t fileRow = top + r;
-            const uint32_t storedRow = bottomFirst ? fileRow : height - 1 - fileRow;
-            AbgrRowToBgr(raster.get() + size_t(r) * width, pixels + size_t(storedRow) * stride, width);
+            const size_t storedRow = bottomFirst ? fileRow : height - 1 - fileRow;
+            const uint32_t* from = raster.get() + size_t(r) * width;
+            if (target.alpha != nullptr)
+                AbgrRowToBgrAlpha(from, target.pixels + storedRow * stride, target.alpha + storedRow * width, width,
+                                  target.premultiplied);
+            else
+                AbgrRowToBgr(from, target.pixels + storedRow * stride, width);
         }
     }
     return true;
@@ -169,9 +205,23 @@ bool TooShortForItsRows(TIFF* tif, uint32_t height, uint64_t fileSize)
     return compression == COMPRESSION_NONE && uint64_t(TIFFScanlineSize64(tif)) * height > fileSize;
 }
 
+enum class StoredAlpha { None, Straight, Premultiplied };
+
+// The first extra sample's kind; samples of unspecified meaning are no opacity.
+StoredAlpha AlphaOf(TIFF* tif)
+{
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0)
+        return StoredAlpha::None;
+    if (kinds[0] == EXTRASAMPLE_UNASSALPHA)
+        return StoredAlpha::Straight;
+    return kinds[0] == EXTRASAMPLE_ASSOCALPHA ? StoredAlpha::Premultiplied : StoredAlpha::None;
+}
+
 // libtiff's reader premultiplies unassociated alpha into the colour, darkening translucent
-// pixels and blackening transparent ones. The alpha is dropped anyway, so the sample is relabelled
-// associated and the reader hands over the stored, straight colour untouched.
+// pixels and blackening transparent ones. The sample is relabelled associated so that the
+// reader hands over the stored, straight colour untouched, with the opacity beside it.
 void KeepStraightColour(TIFF* tif)
 {
     uint16_t count = 0;
@@ -219,11 +269,15 @@ bool DecodeTiff(DecodeJob& job)
     uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
     if (pixels == nullptr)
         return false;
+    const StoredAlpha stored = AlphaOf(tif.get());
     KeepStraightColour(tif.get());
     TIFFRGBAImage image{};
     if (!TIFFRGBAImageBegin(&image, tif.get(), 1, reason))
         return DecodeFail(job, std::string("TIFF: ") + reason);
-    const bool ok = ReadBands(image, pixels, width, height, BandRows(tif.get(), height));
+    // Associated colour is turned straight only when the opacity is kept to go with it.
+    uint8_t* alpha = stored != StoredAlpha::None && image.alpha != 0 ? AllocateAlpha(job) : nullptr;
+    const BandTarget target{pixels, alpha, stored == StoredAlpha::Premultiplied};
+    const bool ok = ReadBands(image, target, width, height, BandRows(tif.get(), height));
     TIFFRGBAImageEnd(&image);
     return ok || DecodeFail(job, Describe("TIFF data", messages));
 }

@@ -92,6 +92,67 @@ void DropStorageTags(Exiv2::ExifData& exif)
     }
 }
 
+uint32_t BigEndian(const uint8_t* p, int bytes)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = value << 8 | p[i];
+    return value;
+}
+
+// Whether the JPEG segments before the image data hold EXIF, XMP, a profile or IPTC (APP1,
+// APP2, APP13); anything unexpected answers yes and leaves the judgement to the library.
+bool JpegMayHoldMetadata(std::FILE* file)
+{
+    uint8_t marker[4];
+    if (std::fread(marker, 1, 2, file) != 2 || marker[0] != 0xFF || marker[1] != 0xD8)
+        return true;
+    for (;;) {
+        if (std::fread(marker, 1, 4, file) != 4 || marker[0] != 0xFF)
+            return true;
+        const int kind = marker[1];
+        if (kind == 0xDA)
+            return false;
+        if (kind == 0xE1 || kind == 0xE2 || kind == 0xED || BigEndian(marker + 2, 2) < 2)
+            return true;
+        if (std::fseek(file, long(BigEndian(marker + 2, 2)) - 2, SEEK_CUR) != 0)
+            return true;
+    }
+}
+
+// Whether a PNG holds any chunk the library takes metadata from: text, a profile or EXIF.
+bool PngMayHoldMetadata(std::FILE* file)
+{
+    uint8_t chunk[8];
+    if (std::fseek(file, 8, SEEK_SET) != 0)
+        return true;
+    for (;;) {
+        if (std::fread(chunk, 1, 8, file) != 8)
+            return true;
+        const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
+        if (type == "IEND")
+            return false;
+        if (type == "tEXt" || type == "zTXt" || type == "iTXt" || type == "iCCP" || type == "eXIf")
+            return true;
+        if (std::fseek(file, long(BigEndian(chunk, 4)) + 4, SEEK_CUR) != 0)
+            return true;
+    }
+}
+
+// Most pictures without metadata are told by their first segments, without the library.
+bool MayHoldMetadata(std::FILE* file)
+{
+    uint8_t head[8] = {};
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    if (std::fseek(file, 0, SEEK_SET) != 0)
+        return true;
+    switch (SniffContainer(head, got)) {
+    case ImageContainer::Jpeg: return JpegMayHoldMetadata(file);
+    case ImageContainer::Png: return PngMayHoldMetadata(file);
+    default: return true;
+    }
+}
+
 bool ReadFromIo(Exiv2::BasicIo::AutoPtr io, PictureMetadata& out, std::string& problem)
 {
     out = PictureMetadata();
@@ -183,12 +244,14 @@ PictureMetadata PictureMetadata::Upright() const
 bool ReadPictureMetadata(const std::string& path, PictureMetadata& out, std::string& problem)
 {
     // Checked first: the library would block on a FIFO, or take "-" for the standard input.
+    out = PictureMetadata();
     std::FILE* file = OpenRegularFile(path, &problem);
-    if (file == nullptr) {
-        out = PictureMetadata();
+    if (file == nullptr)
         return false;
-    }
+    const bool worthReading = MayHoldMetadata(file);
     std::fclose(file);
+    if (!worthReading)
+        return true;
     return ReadFromIo(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)), out, problem);
 }
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr uint64_t SpareBlockBytes = 54;  // 40 for the header and 14 that stay zero
-
 uint64_t PaletteBytes(int bits) { return bits < 24 ? 4ull << bits : 0; }
 
 }  // namespace
@@ -17,6 +15,7 @@ uint64_t PaletteBytes(int bits) { return bits < 24 ? 4ull << bits : 0; }
 SourceImage::SourceImage(SourceImage&& other) noexcept
     : dib(std::exchange(other.dib, nullptr)),
       mask(std::exchange(other.mask, nullptr)),
+      alpha(std::exchange(other.alpha, nullptr)),
       allocated(std::exchange(other.allocated, false)),
       maskSize(std::exchange(other.maskSize, 0))
 {
@@ -28,6 +27,7 @@ SourceImage& SourceImage::operator=(SourceImage&& other) noexcept
         ReleaseSourceImage(*this);
         dib = std::exchange(other.dib, nullptr);
         mask = std::exchange(other.mask, nullptr);
+        alpha = std::exchange(other.alpha, nullptr);
         allocated = std::exchange(other.allocated, false);
         maskSize = std::exchange(other.maskSize, 0);
     }
@@ -70,7 +70,7 @@ bool AllocateSourceImage(SourceImage& image, int width, int height, int bits)
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
         return false;
     const uint64_t rowSize = SourceRowSize(width, bits);
-    const uint64_t blockSize = rowSize * uint64_t(height) + PaletteBytes(bits) + SpareBlockBytes;
+    const uint64_t blockSize = rowSize * uint64_t(height) + PaletteBytes(bits) + SourceBlockOverhead;
     if (blockSize > MaxSourceBlock)
         return false;
     auto* block = static_cast<uint8_t*>(std::calloc(blockSize, 1));
@@ -91,6 +91,7 @@ bool AllocateMask(SourceImage& image, int width, int height)
     image.mask = static_cast<uint8_t*>(std::malloc(count ? count : 1));
     if (!image.mask) {
         std::free(image.dib);
+        ReleaseAlpha(image);
         image.dib = nullptr;
         image.allocated = false;
         image.maskSize = 0;
@@ -108,10 +109,41 @@ void ReleaseSourceImage(SourceImage& image)
         return;
     std::free(image.dib);
     std::free(image.mask);
+    std::free(image.alpha);
     image.dib = nullptr;
     image.mask = nullptr;
+    image.alpha = nullptr;
     image.allocated = false;
     image.maskSize = 0;
+}
+
+uint8_t* AllocateAlpha(SourceImage& image, int width, int height)
+{
+    ReleaseAlpha(image);
+    if (!image.allocated || width < 0 || height < 0)
+        return nullptr;
+    const size_t count = size_t(width) * size_t(height);
+    image.alpha = static_cast<uint8_t*>(std::malloc(count ? count : 1));
+    if (image.alpha)
+        std::memset(image.alpha, 255, count);
+    return image.alpha;
+}
+
+void ReleaseAlpha(SourceImage& image)
+{
+    std::free(image.alpha);
+    image.alpha = nullptr;
+}
+
+bool DropOpaqueAlpha(SourceImage& image, int width, int height)
+{
+    if (!image.alpha)
+        return false;
+    if (AllOpaque(image.alpha, size_t(width < 0 ? 0 : width) * size_t(height < 0 ? 0 : height))) {
+        ReleaseAlpha(image);
+        return false;
+    }
+    return true;
 }
 
 int32_t DibWidth(const uint8_t* dib) { return int32_t(Le32(dib + 4)); }

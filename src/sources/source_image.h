@@ -1,15 +1,23 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // One slot's pixel store: a packed bitmap block (40-byte info header, palette below 24 bits,
-// bottom-up rows padded to 4 bytes) and a coverage mask of one byte per pixel.
-// Owns both buffers while `allocated` is true; moving hands the ownership over. Both buffers
+// bottom-up rows padded to 4 bytes), a coverage mask of one byte per pixel and, for a picture
+// with transparency, an opacity plane (0..255, 255 opaque) of one byte per pixel.
+// Mask and opacity share one layout: bottom-up rows of exactly width bytes, no padding.
+// Owns the buffers while `allocated` is true; moving hands the ownership over. All of them
 // come from std::malloc/calloc, so a filler that builds its own block allocates it that way.
 struct SourceImage {
     uint8_t* dib = nullptr;
     uint8_t* mask = nullptr;
+    // Null for an opaque picture: every pixel then reads as 255.
+    uint8_t* alpha = nullptr;
     bool allocated = false;
     int maskSize = 0;
+
+    // Stored row r (0 = bottom) of the opacity plane, `width` bytes; null without a plane.
+    uint8_t* AlphaRow(int width, int r) const { return alpha ? alpha + size_t(r) * size_t(width) : nullptr; }
 
     SourceImage() = default;
     SourceImage(const SourceImage&) = delete;
@@ -24,6 +32,8 @@ constexpr int MaxSourceSide = 20000;
 // Largest accepted block (header, palette, pixels and the 14 spare bytes).
 constexpr uint64_t MaxSourceBlock = 200000000;
 constexpr int SourceHeaderSize = 40;
+// Bytes of a block beside its palette and rows: the header and 14 that stay zero.
+constexpr uint64_t SourceBlockOverhead = 54;
 
 // Bytes per stored row for 1, 4, 8 or 24 bits, rounded up to a multiple of 4; 0 for other depths.
 uint64_t SourceRowSize(int width, int bits);
@@ -35,6 +45,16 @@ bool AllocateSourceImage(SourceImage& image, int width, int height, int bits);
 // Gives `image` a fresh width x height mask of 1s; on failure releases the block as well.
 bool AllocateMask(SourceImage& image, int width, int height);
 void ReleaseSourceImage(SourceImage& image);
+// Gives an allocated `image` a width x height opacity plane of 255s, replacing any it had, and
+// returns it; null (the picture kept, opaque) when memory runs out or nothing is allocated.
+uint8_t* AllocateAlpha(SourceImage& image, int width, int height);
+// Frees the opacity plane; the picture becomes opaque.
+void ReleaseAlpha(SourceImage& image);
+// Frees the plane when every one of its width x height values is 255, as an opaque picture
+// keeps none. Returns whether a plane remains.
+bool DropOpaqueAlpha(SourceImage& image, int width, int height);
+// Whether n opacity values are all 255; the engine's placement defines it.
+bool AllOpaque(const uint8_t* alpha, size_t n);
 
 // Header fields of a block, read little-endian.
 int32_t DibWidth(const uint8_t* dib);

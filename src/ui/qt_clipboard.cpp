@@ -13,6 +13,11 @@ namespace {
 constexpr char BmpMime[] = "image/bmp";
 constexpr int FileHeaderSize = 14;
 constexpr int InfoHeaderSize = 40;
+// The long header that carries an alpha mask and a colour space.
+constexpr int V5HeaderSize = 124;
+constexpr uint32_t BitFields = 3;
+constexpr uint32_t SrgbColourSpace = 0x73524742;  // 'sRGB'
+constexpr uint32_t ImagesIntent = 4;
 
 // Offset of the first pixel row in a block: header, then palette or masks.
 uint32_t PixelOffset(const uint8_t* dib)
@@ -44,6 +49,13 @@ bool QtClipboard::GetDib(std::vector<uint8_t>& block)
     const QMimeData* data = QApplication::clipboard()->mimeData();
     if (!data)
         return false;
+    // A picture with transparency is taken as a picture: a bitmap offered beside it may have
+    // lost the opacity on the way.
+    const QImage offered = data->hasImage() ? qvariant_cast<QImage>(data->imageData()) : QImage();
+    if (!offered.isNull() && offered.hasAlphaChannel()) {
+        block = DibFromImage(offered);
+        return true;
+    }
     if (data->hasFormat(BmpMime)) {
         const QByteArray bytes = data->data(BmpMime);
         const bool hasFileHeader = bytes.size() >= FileHeaderSize && bytes.startsWith("BM");
@@ -53,12 +65,9 @@ bool QtClipboard::GetDib(std::vector<uint8_t>& block)
             return true;
         }
     }
-    if (!data->hasImage())
+    if (offered.isNull())
         return false;
-    const QImage image = qvariant_cast<QImage>(data->imageData());
-    if (image.isNull())
-        return false;
-    block = DibFromImage(image);
+    block = DibFromImage(offered);
     return true;
 }
 
@@ -114,19 +123,31 @@ QImage QtClipboard::ImageFromDib(const std::vector<uint8_t>& block)
 
 std::vector<uint8_t> QtClipboard::DibFromImage(const QImage& source)
 {
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const bool alpha = source.hasAlphaChannel();
+    // Format_RGB32 keeps blue, green, red, unused in memory order, Format_ARGB32 blue, green,
+    // red and the straight opacity: the block's order either way.
+    const QImage image = source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const int w = image.width(), h = image.height();
     const size_t rowBytes = size_t(w) * 4;
-    std::vector<uint8_t> block(InfoHeaderSize + rowBytes * h, 0);
+    const int headerSize = alpha ? V5HeaderSize : InfoHeaderSize;
+    std::vector<uint8_t> block(headerSize + rowBytes * h, 0);
     uint8_t* dib = block.data();
-    PutLe32(dib, InfoHeaderSize);
+    PutLe32(dib, uint32_t(headerSize));
     PutLe32(dib + 4, uint32_t(w));
     PutLe32(dib + 8, uint32_t(h));
     PutLe16(dib + 12, 1);
     PutLe16(dib + 14, 32);
     PutLe32(dib + 20, uint32_t(rowBytes * h));
-    // Format_RGB32 keeps blue, green, red, unused in memory order: the block's order.
+    if (alpha) {
+        PutLe32(dib + 16, BitFields);
+        PutLe32(dib + 40, 0x00FF0000u);
+        PutLe32(dib + 44, 0x0000FF00u);
+        PutLe32(dib + 48, 0x000000FFu);
+        PutLe32(dib + 52, 0xFF000000u);
+        PutLe32(dib + 56, SrgbColourSpace);
+        PutLe32(dib + 108, ImagesIntent);
+    }
     for (int r = 0; r < h; ++r)
-        std::memcpy(dib + InfoHeaderSize + rowBytes * (h - 1 - r), image.constScanLine(r), rowBytes);
+        std::memcpy(dib + headerSize + rowBytes * (h - 1 - r), image.constScanLine(r), rowBytes);
     return block;
 }

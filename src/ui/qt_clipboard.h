@@ -18,7 +18,8 @@ public:
 
     // A 24-bit bottom-up block as a picture (null for anything else or a short block).
     static QImage ImageFromDib(const std::vector<uint8_t>& block);
-    // A picture as a 32-bit bottom-up block without compression.
+    // A picture as a 32-bit bottom-up block: without compression when opaque, else with a
+    // 124-byte header whose alpha mask names the fourth byte (straight opacity).
     static std::vector<uint8_t> DibFromImage(const QImage& image);
     // The block behind a BMP file header.
     static QByteArray BmpFile(const std::vector<uint8_t>& block);

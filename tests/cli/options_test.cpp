@@ -169,7 +169,9 @@ TEST(CliOptions, OutputFormatTakesTheLastDotOfTheName)
     EXPECT_EQ(OutputFormatOf("dir.png/out.TIF"), "tif");
     EXPECT_EQ(OutputFormatOf("archive.tar.pcx"), "pcx");
     EXPECT_EQ(OutputFormatOf("dir.png/noext"), "");
-    EXPECT_EQ(OutputFormatOf("picture.jpeg"), "");
+    EXPECT_EQ(OutputFormatOf("picture.jpeg"), "jpg");
+    EXPECT_EQ(OutputFormatOf("scan.Tiff"), "tif");
+    EXPECT_EQ(OutputFormatOf("picture.gif"), "");
 }
 
 TEST(CliOptions, OrientationAndMetadataSwitches)

@@ -66,6 +66,46 @@ TEST(TgaDepths, SixteenAndThirtyTwoBitPixels)
     EXPECT_EQ(image.PixelColor(0, 0), (RasterColor{0xF8, 0xF8, 0xF8}));
 }
 
+Bytes AlphaRow(const RasterImage& image, uint32_t y)
+{
+    const uint8_t* row = image.AlphaRow(y);
+    return row ? Bytes(row, row + image.Width()) : Bytes{};
+}
+
+TEST(TgaAlpha, ThirtyTwoBitPixelsKeepTheirOpacity)
+{
+    // 2 x 2, bottom row first, eight attribute bits.
+    Bytes b = TgaHeader(2, 2, 2, 32, 0x08);
+    Add(b, {1, 2, 3, 0x00, 4, 5, 6, 0x40, 7, 8, 9, 0x80, 10, 11, 12, 0xFF});
+    RasterImage image;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(AlphaRow(image, 0), (Bytes{0x00, 0x40}));
+    EXPECT_EQ(AlphaRow(image, 1), (Bytes{0x80, 0xFF}));
+    // Top row first and right to left: the opacity moves with its pixel.
+    b[17] = 0x08 | 0x20 | 0x10;
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 1, 6), (Bytes{4, 5, 6, 1, 2, 3}));
+    EXPECT_EQ(AlphaRow(image, 1), (Bytes{0x40, 0x00}));
+    EXPECT_EQ(AlphaRow(image, 0), (Bytes{0xFF, 0x80}));
+    // Run-length: a run that carries on into the next row keeps its opacity there.
+    b = TgaHeader(10, 2, 2, 32, 0x08);
+    Add(b, {0x82, 1, 2, 3, 0x33, 0x00, 4, 5, 6, 0x44});
+    ASSERT_TRUE(Decode(image, b));
+    EXPECT_EQ(Row(image, 0, 6), (Bytes{1, 2, 3, 1, 2, 3}));
+    EXPECT_EQ(Row(image, 1, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(AlphaRow(image, 0), (Bytes{0x33, 0x33}));
+    EXPECT_EQ(AlphaRow(image, 1), (Bytes{0x33, 0x44}));
+    // No plane without attribute bits, nor for a fourth byte that is 255 or 0 throughout.
+    for (auto [descriptor, a] : {std::pair{0x00, 0x80}, std::pair{0x08, 0xFF}, std::pair{0x08, 0x00}}) {
+        b = TgaHeader(2, 2, 1, 32, uint8_t(descriptor));
+        Add(b, {1, 2, 3, uint8_t(a), 4, 5, 6, uint8_t(a)});
+        ASSERT_TRUE(Decode(image, b));
+        EXPECT_EQ(image.AlphaArea(), nullptr) << descriptor << " " << a;
+        EXPECT_EQ(Row(image, 0, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    }
+}
+
 TEST(TgaPalettes, ColourMapsAndTheGrayRamp)
 {
     Bytes b = TgaHeader(1, 2, 1, 8, 0, 2);

@@ -8,73 +8,15 @@
 
 #include "geometry_fixture.h"
 #include "placement_kernels.h"
+#include "reference.h"
 
 using namespace testutils;
 
 namespace {
 
-// Straight from the mapping: every pixel evaluated on its own, nothing hoisted.
 void ReferencePlace(const Engine& e, const SourceView& view, SourceIndex s, SourceLayer& out)
 {
-    const int W = std::min(e.canvasRect.Width(), 2048);
-    const int H = std::min(e.canvasRect.Height(), 1536);
-    for (int r = 0; r < H; ++r)
-        for (int c = 0; c < W; ++c)
-            SetLayerPixel(out, r, c, Bgr{}, 0);
-    const uint8_t* block = view.Pixels(s);
-    if (!block)
-        return;
-    const int srcW = view.Width(s), srcH = view.Height(s), stride = view.Stride(s);
-    const uint8_t* mask = view.Mask(s);
-    const SourcePlacement& p = e.placement[s - 1];
-    const bool flip = e.settings.flipHorizontal[s - 1];
-    const double theta = (flip ? -p.angle : p.angle) * 0.017453277777777776;
-    const double k = 2 * std::sin(theta / 2);
-    const double eps = k * k / 2;
-    const double sigma = k * std::sqrt(4 - k * k) / 2;
-    const double SW = p.fitFactorH * e.settings.horizontalScale[s - 1] * srcW / 100;
-    const double SH = p.fitFactorV * e.settings.verticalScale[s - 1] * srcH / 100;
-    const double kx = srcW / SW, ky = srcH / SH;
-    const double S = std::fabs(std::sin(theta)), C = std::fabs(std::cos(theta));
-    const double gx = 0.5 * SW * ((srcH * S + srcW * C) / srcW - 1);
-    const double gy = 0.5 * SH * ((srcW * S + srcH * C) / srcH - 1);
-    const int tgx = int(gx), tgy = int(gy);
-    const int hx = srcW / 2, hy = srcH / 2;
-    auto at = [&](int row, int col, int ch) { return int(block[row * stride + col * 3 + ch]); };
-    for (int r = std::max(0, -p.offsetY); r < H; ++r)
-        for (int c = std::max(0, -p.offsetX) + 1; c < W; ++c) {
-            const int u = c + p.offsetX - tgx;
-            const int v = r + p.offsetY - tgy;
-            double Xc = u * kx - hx;
-            if (flip)
-                Xc = -Xc;
-            const double Yc = (srcH - 1) - v * ky - hy;
-            const double X = hx + Xc - Xc * eps - Yc * sigma;
-            const double Y = hy + Yc - Yc * eps + Xc * sigma;
-            if (!(0 <= X && X < srcW && 0 <= Y && Y < srcH))
-                continue;
-            const int tx = int(X), ty = int(Y);
-            if (mask[ty * srcW + tx] == 0)
-                continue;
-            uint8_t px[3];
-            for (int ch = 0; ch < 3; ++ch) {
-                if (e.quickPreview) {
-                    px[ch] = uint8_t(at(ty, tx, ch));
-                    continue;
-                }
-                const int ty1 = std::min(ty + 1, srcH - 1), tx1 = std::min(tx + 1, srcW - 1);
-                const double fx = X - tx, fy = Y - ty;
-                const int w00 = int((1 - fy) * 65536 * (1 - fx));
-                const int w10 = int(fy * 65536 * (1 - fx));
-                const int w01 = int(fx * 65536 * (1 - fy));
-                const int w11 = int(fx * 65536 * fy);
-                px[ch] = uint8_t((at(ty, tx, ch) * w00 + at(ty1, tx, ch) * w10 + at(ty, tx1, ch) * w01 +
-                                  at(ty1, tx1, ch) * w11) >> 16);
-            }
-            SetLayerPixel(out, r, c, Bgr{px[0], px[1], px[2]}, 1);
-        }
-    out.width = W;
-    out.height = H;
+    reference::Place(e, view, s, out);
 }
 
 // An unscaled, unfitted source 1 of w x h on its own canvas, the way most known cases start.

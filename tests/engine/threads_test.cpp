@@ -13,8 +13,9 @@ using namespace testutils;
 
 namespace {
 
-// Random sources, placements and settings, the same for every engine given.
-void RandomRecompute(std::mt19937& rng, int round, std::initializer_list<EngineRig*> rigs)
+// Random sources, placements and settings, the same for every engine given; translucent sources
+// get opacities, from wholly transparent through soft edges to opaque.
+void RandomRecompute(std::mt19937& rng, int round, std::initializer_list<EngineRig*> rigs, bool translucent = false)
 {
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     EngineRig& first = **rigs.begin();
@@ -24,6 +25,13 @@ void RandomRecompute(std::mt19937& rng, int round, std::initializer_list<EngineR
         if (round % 3 == s)
             for (int i = 0; i < 2000; ++i)
                 first.sources.slot[s - 1].mask[pick(0, int(first.sources.slot[s - 1].mask.size()) - 1)] = 0;
+        if (translucent && round % 4 != s) {
+            FakeSlot& slot = first.sources.slot[s - 1];
+            const int kind = pick(0, 2);
+            slot.alpha.resize(slot.mask.size());
+            for (uint8_t& a : slot.alpha)
+                a = kind == 0 ? uint8_t(rng()) : kind == 1 ? uint8_t(pick(0, 3) ? 255 : 0) : uint8_t(pick(0, 255) / 32 * 36);
+        }
     }
     MergeSettings m;
     m.mergeMethod = round % 11;
@@ -97,5 +105,28 @@ TEST(Threads, ResultsDoNotDependOnTheThreadCount)
         // Placed layers, where one source alone covers whole runs, composed as the formulas say.
         reference::Compose(e.settings, e.quickPreview, e.layer[0], e.layer[1], pre, out);
         ASSERT_EQ(FirstDifference(out, e.target), "") << "round " << round;
+    }
+}
+
+TEST(Threads, TranslucentSourcesPlaceAndComposeAlikeOnAnyThreadCount)
+{
+    EngineRig one, two;
+    two.engine.SetThreads(2);
+    std::mt19937 rng(1212);
+    TargetImage pre, out;
+    SourceLayer expected[2];
+    for (int round = 0; round < 24; ++round) {
+        RandomRecompute(rng, round, {&one, &two}, true);
+        const Engine& e = one.engine;
+        const int w = e.canvasRect.Width(), h = e.canvasRect.Height();
+        SCOPED_TRACE("round " + std::to_string(round));
+        for (int s = 0; s < 2; ++s) {
+            ASSERT_EQ(LayerDifference(e.layer[s], two.engine.layer[s], w, h), "");
+            reference::Place(e, one.sources, s + 1, expected[s]);
+            ASSERT_EQ(LayerDifference(expected[s], e.layer[s], w, h), "") << "source " << s + 1;
+        }
+        ASSERT_EQ(FirstDifference(e.target, two.engine.target), "");
+        reference::Compose(e.settings, e.quickPreview, e.layer[0], e.layer[1], pre, out);
+        ASSERT_EQ(FirstDifference(out, e.target), "");
     }
 }

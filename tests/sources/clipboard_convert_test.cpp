@@ -247,6 +247,47 @@ TEST(ClipboardConvertTest, TwentyFourAndThirtyTwoBits)
     EXPECT_EQ(fields.At(0, 1), 0x060504u);
 }
 
+TEST(ClipboardConvertTest, AlphaMasksKeepTheOpacityBesideTheColour)
+{
+    // A v5 block with bit fields and an alpha mask, top-down.
+    DibBuilder v5{2, -2, 32, 3};
+    v5.headerSize = 124;
+    const auto fill = [](int r, uint8_t* row) {
+        const uint8_t px[2][8] = {{1, 2, 3, 0x00, 4, 5, 6, 0x80}, {7, 8, 9, 0xFF, 10, 11, 12, 0x40}};
+        std::memcpy(row, px[r], 8);
+    };
+    std::vector<uint8_t> block = v5.Build(fill);
+    Put32(block, 52, 0xFF000000);
+    Converted c = Convert(block);
+    ExpectPlain24(c, 2, 2);
+    EXPECT_EQ(c.At(0, 0), 0x030201u);
+    ASSERT_NE(c.image.alpha, nullptr);
+    // Bottom-up rows of width bytes, as the mask.
+    EXPECT_EQ(std::vector<uint8_t>(c.image.alpha, c.image.alpha + 4), (std::vector<uint8_t>{0xFF, 0x40, 0x00, 0x80}));
+
+    // Four masks after a 40-byte header.
+    DibBuilder four{2, 2, 32, 6};
+    four.extra.assign(16, 0);
+    Put32(four.extra, 12, 0xFF000000);
+    c = Convert(four.Build(fill));
+    ExpectPlain24(c, 2, 2);
+    EXPECT_EQ(c.At(1, 0), 0x030201u);
+    ASSERT_NE(c.image.alpha, nullptr);
+    EXPECT_EQ(c.image.alpha[0], 0x00);
+
+    // No plane: no alpha mask, or an opacity of 0 or 255 throughout.
+    Put32(block, 52, 0);
+    EXPECT_EQ(Convert(block).image.alpha, nullptr);
+    Put32(block, 52, 0xFF000000);
+    for (uint8_t a : {0x00, 0xFF}) {
+        for (size_t i = 124 + 3; i < block.size(); i += 4)
+            block[i] = a;
+        c = Convert(block);
+        ExpectPlain24(c, 2, 2);
+        EXPECT_EQ(c.image.alpha, nullptr) << int(a);
+    }
+}
+
 // The same picture stored top-down converts exactly like its bottom-up form.
 TEST(ClipboardConvertTest, TopDownBlocksComeOutRightSideUpAtEveryDepth)
 {

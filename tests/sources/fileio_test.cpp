@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "doc_fakes.h"
 #include "file_rules.h"
 #include "raster_image.h"
@@ -81,9 +84,9 @@ TEST_F(FileInputTest, ExtensionChoosesTheDecoderWhateverItsCase)
     EXPECT_EQ(rig.doc.path[0], dir.Path("HOLIDAY.JPG"));
     EXPECT_EQ(rig.listener.names[1], dir.Path("HOLIDAY.JPG"));
 
-    // "peg" names no decoder, however good the content.
-    WritePicture(dir.Path("photo.jpeg"), ImageContainer::Jpeg, 8, 8);
-    EXPECT_FALSE(rig.doc.OpenSourceFile(dir.Path("photo.jpeg")));
+    // "gif" names no decoder, however good the content.
+    WritePicture(dir.Path("photo.gif"), ImageContainer::Jpeg, 8, 8);
+    EXPECT_FALSE(rig.doc.OpenSourceFile(dir.Path("photo.gif")));
     EXPECT_EQ(rig.Messages(), std::vector<std::string>{UnableToLoad});
     EXPECT_EQ(rig.doc.sourceCount, 1);  // the abandoned first fill of slot 2 gave its count back
 
@@ -92,6 +95,80 @@ TEST_F(FileInputTest, ExtensionChoosesTheDecoderWhateverItsCase)
     ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("readme.tif")));
     EXPECT_EQ(rig.doc.Width(2), 5);
     EXPECT_EQ(rig.doc.sourceCount, 2);
+}
+
+TEST_F(FileInputTest, LongSuffixesOpenLikeTheirShortForms)
+{
+    WritePicture(dir.Path("photo.Jpeg"), ImageContainer::Jpeg, 8, 6);
+    WritePicture(dir.Path("scan.TIFF"), ImageContainer::Tiff, 5, 4);
+    ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("photo.Jpeg")));
+    ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("scan.TIFF")));
+    EXPECT_EQ(rig.doc.Width(1), 8);
+    EXPECT_EQ(rig.doc.Width(2), 5);
+    EXPECT_TRUE(rig.Messages().empty());
+}
+
+std::vector<uint8_t> TrueColourTgaHeader(uint16_t w, uint16_t h, uint8_t depth)
+{
+    std::vector<uint8_t> b(18, 0);
+    b[2] = 2;
+    b[12] = uint8_t(w);
+    b[13] = uint8_t(w >> 8);
+    b[14] = uint8_t(h);
+    b[15] = uint8_t(h >> 8);
+    b[16] = depth;
+    b[17] = depth == 32 ? 8 : 0;
+    return b;
+}
+
+// A 32-bit TGA of w x h, bottom row first, eight attribute bits; pixel i is (i, 2i, 3i) with
+// opacity alpha(i).
+std::vector<uint8_t> AlphaTga(uint16_t w, uint16_t h, uint8_t (*alpha)(int))
+{
+    std::vector<uint8_t> b = TrueColourTgaHeader(w, h, 32);
+    for (int i = 0; i < w * h; ++i)
+        b.insert(b.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(3 * i), alpha(i)});
+    return b;
+}
+
+TEST_F(FileInputTest, OpacityReachesTheEngineBesideTheColour)
+{
+    // Both decoding routes: the raster layer's TGA and the imaging service's BMP.
+    WriteBytes(dir.Path("logo.tga"), AlphaTga(3, 2, [](int i) { return uint8_t(i * 40); }));
+    std::vector<uint8_t> v5 = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 138, 0, 0, 0, 124, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 32, 0, 3};
+    v5.resize(138, 0);
+    const uint32_t masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    std::memcpy(v5.data() + 54, masks, sizeof masks);
+    v5.insert(v5.end(), {1, 2, 3, 0x10, 4, 5, 6, 0xFF});
+    WriteBytes(dir.Path("mark.bmp"), v5);
+    ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("logo.tga")));
+    ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("mark.bmp")));
+    ASSERT_NE(rig.doc.Alpha(1), nullptr);
+    // Laid out as the mask: bottom-up rows of width bytes.
+    EXPECT_EQ(std::vector<uint8_t>(rig.doc.Alpha(1), rig.doc.Alpha(1) + 6), (std::vector<uint8_t>{0, 40, 80, 120, 160, 200}));
+    EXPECT_EQ(rig.doc.Pixels(1)[12], 3);  // blue of pixel 3, the top row's first
+    ASSERT_NE(rig.doc.Alpha(2), nullptr);
+    EXPECT_EQ(rig.doc.Alpha(2)[0], 0x10);
+    EXPECT_EQ(rig.doc.Alpha(2)[1], 0xFF);
+
+    // Opaque files keep no plane, and a replaced picture takes its plane with it.
+    WriteBytes(dir.Path("opaque.tga"), AlphaTga(3, 2, [](int) { return uint8_t(255); }));
+    ASSERT_TRUE(rig.doc.LoadSourceFile(1, dir.Path("opaque.tga")));
+    EXPECT_EQ(rig.doc.Alpha(1), nullptr);
+    WritePicture(dir.Path("plain.png"), ImageContainer::Png, 4, 4);
+    ASSERT_TRUE(rig.doc.LoadSourceFile(2, dir.Path("plain.png")));
+    EXPECT_EQ(rig.doc.Alpha(2), nullptr);
+}
+
+TEST_F(FileInputTest, HugeTgaHeaderIsRefusedBeforeItsPixelsAreRead)
+{
+    // 9000 x 9000: within the raster layer's own limit, beyond what a slot takes. The header
+    // alone is refused from its size, not read as a corrupted picture.
+    WriteBytes(dir.Path("huge.tga"), TrueColourTgaHeader(9000, 9000, 24));
+    EXPECT_FALSE(rig.doc.OpenSourceFile(dir.Path("huge.tga")));
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>{UnableToLoad});
+    EXPECT_NE(rig.doc.LastFailureReason().find("9000 x 9000 pixels is beyond the source limits"), std::string::npos)
+        << rig.doc.LastFailureReason();
 }
 
 TEST_F(FileInputTest, OddWidthRowsArePaddedAndBottomUp)
@@ -268,11 +345,34 @@ TEST(FileRulesTest, LowerCaseAndImageNames)
     EXPECT_EQ(LowerCase(std::string("A\xff.BMP")), std::string("a\xff.bmp"));
     EXPECT_TRUE(IsImageFileName("a.tga"));
     EXPECT_TRUE(IsImageFileName(".pcx"));
-    EXPECT_FALSE(IsImageFileName("a.jpeg"));
+    EXPECT_FALSE(IsImageFileName("a.jpg2"));
     EXPECT_FALSE(IsImageFileName("abmp"));
     EXPECT_FALSE(IsImageFileName("output"));
     EXPECT_EQ(FolderOf("/a/b/c.png"), "/a/b/");
     EXPECT_EQ(FileNameOf("/a/b/c.png"), "c.png");
+}
+
+TEST(FileRulesTest, SuffixesUsersHaveNameTheirFormat)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.jpg", "jpg"}, {"a.JPEG", "jpg"}, {"a.Jpe", "jpg"}, {"b.TIFF", "tif"}, {"b.tif", "tif"},
+        {"c.BMP", "bmp"}, {"d.Png", "png"}, {"e.TGA", "tga"}, {"f.pcx", "pcx"}, {"x.tar.gz", ""},
+        {"jpeg", ""}, {"a.jpegs", ""}, {"dir.tiff/name", ""}, {"a.", ""}};
+    for (const auto& [name, format] : cases) {
+        EXPECT_EQ(ImageFormatOfName(name), format) << name;
+        EXPECT_EQ(IsImageFileName(name), *format != '\0') << name;
+    }
+}
+
+TEST(FileRulesTest, FolderOrderIsNaturalAndIgnoresLetterCase)
+{
+    std::vector<std::string> names = {"img10.jpg", "IMG2.png", "img1.tif", "Img02.bmp", "b.jpg", "A.jpg",
+                                      "a.jpg",     "img2.png", "x9y10", "x9y9", "10", "9"};
+    std::sort(names.begin(), names.end(), FolderOrderLess);
+    EXPECT_EQ(names, (std::vector<std::string>{"9", "10", "A.jpg", "a.jpg", "b.jpg", "img1.tif", "Img02.bmp",
+                                               "IMG2.png", "img2.png", "img10.jpg", "x9y9", "x9y10"}));
+    for (const std::string& a : names)
+        EXPECT_FALSE(FolderOrderLess(a, a)) << a;
 }
 
 }  // namespace

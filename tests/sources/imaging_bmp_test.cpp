@@ -38,7 +38,7 @@ std::vector<uint8_t> MakeBmp(const BmpLayout& s)
     const bool core = s.headerSize == 12;
     const uint32_t paletteBytes = uint32_t(s.palette.size()) * (core ? 3 : 4);
     const bool masksAfterHeader = s.headerSize == 40 && !s.masks.empty();
-    const uint32_t offBits = 14 + s.headerSize + paletteBytes + (masksAfterHeader ? 12 : 0);
+    const uint32_t offBits = 14 + s.headerSize + paletteBytes + (masksAfterHeader ? 4 * uint32_t(s.masks.size()) : 0);
     std::vector<uint8_t> out = {'B', 'M'};
     Put32(out, offBits + uint32_t(s.pixels.size()));
     Put32(out, 0);
@@ -227,6 +227,44 @@ TEST_F(BmpDecode, LongHeadersWithShortPalettesAndMasksInside)
     tiny.pixels = {0x80, 0, 0, 0};
     ASSERT_TRUE(Load(tiny)) << report.diagnostic;
     EXPECT_EQ(At(0, 0), White);
+}
+
+TEST_F(BmpDecode, AlphaMasksKeepTheOpacity)
+{
+    // A v5 header with an alpha mask, rows top-down: the opacity follows its pixel.
+    BmpLayout v5{124, 2, -2, 32, 3};
+    v5.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    v5.pixels = {0x10, 0x20, 0x30, 0x00, 0x11, 0x21, 0x31, 0x80, 0x12, 0x22, 0x32, 0xFF, 0x13, 0x23, 0x33, 0x40};
+    ASSERT_TRUE(Load(v5)) << report.diagnostic;
+    EXPECT_EQ(At(0, 0), 0x302010u);  // straight colour even where fully transparent
+    EXPECT_EQ(At(1, 1), 0x332313u);
+    EXPECT_TRUE(report.hasAlpha);
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{0xFF, 0x40, 0x00, 0x80}));
+
+    // Four masks after a 40-byte header, the opacity in the first byte.
+    BmpLayout four{40, 1, 1, 32, 6};
+    four.masks = {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF};
+    four.pixels = {0x77, 0x33, 0x22, 0x11};
+    ASSERT_TRUE(Load(four)) << report.diagnostic;
+    EXPECT_EQ(At(0, 0), 0x332211u);
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{0x77}));
+
+    // No plane: no alpha mask, or a fourth byte that is 255 or 0 throughout.
+    BmpLayout plain{40, 2, 1, 32};
+    plain.pixels = {1, 2, 3, 0x80, 4, 5, 6, 0x10};
+    ASSERT_TRUE(Load(plain)) << report.diagnostic;
+    EXPECT_TRUE(image.alpha.empty());
+    v5.masks.pop_back();
+    ASSERT_TRUE(Load(v5)) << report.diagnostic;
+    EXPECT_TRUE(image.alpha.empty());
+    v5.masks.push_back(0xFF000000);
+    for (uint8_t a : {0x00, 0xFF}) {
+        for (size_t i = 3; i < v5.pixels.size(); i += 4)
+            v5.pixels[i] = a;
+        ASSERT_TRUE(Load(v5)) << report.diagnostic;
+        EXPECT_TRUE(image.alpha.empty()) << int(a);
+        EXPECT_EQ(At(1, 1), 0x332313u);
+    }
 }
 
 TEST_F(BmpDecode, RunLengthEncodings)

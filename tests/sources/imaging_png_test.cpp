@@ -176,7 +176,7 @@ TEST_F(PngDecode, GrayAtEveryDepthExpandsToEqualChannels)
     }
 }
 
-TEST_F(PngDecode, PaletteAtEveryDepthDropsTransparency)
+TEST_F(PngDecode, PaletteTransparencyKeepsColourAndOpacity)
 {
     for (int depth : {1, 2, 4, 8}) {
         PngSpec layout{5, 1, PNG_COLOR_TYPE_PALETTE, depth};
@@ -188,22 +188,54 @@ TEST_F(PngDecode, PaletteAtEveryDepthDropsTransparency)
         const uint8_t* second = PixelAt(image, 1, 0);
         EXPECT_EQ((std::vector<int>{first[0], first[1], first[2]}), (std::vector<int>{30, 20, 10}));
         EXPECT_EQ((std::vector<int>{second[0], second[1], second[2]}), (std::vector<int>{50, 100, 200}));
+        EXPECT_TRUE(report.hasAlpha);
+        EXPECT_EQ(image.alpha, (std::vector<uint8_t>{0, 128, 128, 0, 128}));
     }
 }
 
-TEST_F(PngDecode, AlphaIsDroppedNotComposited)
+TEST_F(PngDecode, AlphaIsKeptBesideStraightColour)
 {
-    PngSpec rgba{2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8};
-    rgba.rows = {{200, 150, 100, 0, 1, 2, 3, 255}};
+    PngSpec rgba{2, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8};
+    rgba.rows = {{200, 150, 100, 0, 1, 2, 3, 255}, {9, 9, 9, 77, 4, 5, 6, 254}};
     ASSERT_TRUE(Load(rgba)) << report.diagnostic;
     EXPECT_EQ(PixelAt(image, 0, 0)[2], 200);
     EXPECT_EQ(PixelAt(image, 0, 0)[0], 100);
     EXPECT_EQ(PixelAt(image, 1, 0)[1], 2);
+    EXPECT_TRUE(PaddingIsZero(image));
+    // Bottom-up, width bytes a row.
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{77, 254, 0, 255}));
+    // Interlaced rows arrive in passes and give the same picture.
+    const DecodedImage plain = image;
+    rgba.interlaced = true;
+    ASSERT_TRUE(Load(rgba)) << report.diagnostic;
+    EXPECT_EQ(image.pixels, plain.pixels);
+    EXPECT_EQ(image.alpha, plain.alpha);
 
-    PngSpec grayAlpha{1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8};
-    grayAlpha.rows = {{90, 0}};
+    PngSpec grayAlpha{2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16};
+    grayAlpha.rows = {PackRow({0x5A5A, 0, 0x1234, 0x8080}, 16)};
     ASSERT_TRUE(Load(grayAlpha)) << report.diagnostic;
     ExpectGray(image, 0, 0, 90);
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{0, 128}));
+}
+
+TEST_F(PngDecode, OpaquePicturesKeepNoOpacityPlane)
+{
+    // No alpha channel, and an alpha channel that is 255 throughout.
+    ASSERT_TRUE(Load(RgbSpec(MakePicture(3, 2))));
+    EXPECT_FALSE(report.hasAlpha);
+    EXPECT_TRUE(image.alpha.empty());
+    PngSpec rgba{2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8};
+    rgba.rows = {{1, 2, 3, 255, 4, 5, 6, 255}};
+    ASSERT_TRUE(Load(rgba)) << report.diagnostic;
+    EXPECT_FALSE(report.hasAlpha);
+    EXPECT_TRUE(image.alpha.empty());
+    // A caller that wants no opacity is never asked for a plane.
+    rgba.rows = {{1, 2, 3, 0, 4, 5, 6, 9}};
+    WritePng(dir.File("t.png"), rgba);
+    RecordingAllocator allocator;
+    ASSERT_TRUE(DecodeImageFile(dir.File("t.png"), allocator.Get(), &report));
+    EXPECT_FALSE(report.hasAlpha);
+    EXPECT_EQ(allocator.buffer[2], 1);
 }
 
 TEST_F(PngDecode, SixteenBitChannelsAreScaledWithRounding)

@@ -62,7 +62,7 @@ void WritePage(TIFF* tif, const TiffPage& page)
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(page.compression));
     TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(page.orientation));
-    if (page.samples == 4) {
+    if (page.samples == 4 || page.samples == 2) {
         const uint16_t extra = page.associatedAlpha ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
@@ -223,10 +223,41 @@ TEST_F(TiffDecode, UnassociatedAlphaKeepsTheStraightColour)
     EXPECT_EQ(Bgr(0, 0), (std::vector<int>{50, 55, 35}));
     EXPECT_EQ(Bgr(1, 0), (std::vector<int>{50, 100, 200}));
 
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{50, 0}));
+
     TiffPage deep{1, 1, 4, 16, PHOTOMETRIC_RGB};
     deep.data = {0xFF, 0xFF, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00};
     ASSERT_TRUE(Load({deep})) << report.diagnostic;
     EXPECT_EQ(Bgr(0, 0), (std::vector<int>{0, 128, 255}));
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{0}));
+}
+
+TEST_F(TiffDecode, ExtraSamplesGiveOpacityWithStraightColour)
+{
+    // Associated colour is stored premultiplied and comes out straight beside its opacity.
+    TiffPage associated{3, 2, 4, 8, PHOTOMETRIC_RGB};
+    associated.associatedAlpha = true;
+    associated.rowsPerStrip = 1;
+    associated.data = {50, 25, 10, 128, 0, 0, 0, 0, 7, 8, 9, 255, 1, 2, 3, 255, 4, 5, 6, 255, 255, 255, 255, 255};
+    ASSERT_TRUE(Load({associated})) << report.diagnostic;
+    EXPECT_EQ(Bgr(0, 0), (std::vector<int>{20, 50, 100}));
+    EXPECT_EQ(Bgr(2, 0), (std::vector<int>{9, 8, 7}));
+    // Bottom-up rows of width bytes: the file's second row first.
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{255, 255, 255, 128, 0, 255}));
+
+    TiffPage grayAlpha{2, 1, 2, 8, PHOTOMETRIC_MINISBLACK};
+    grayAlpha.data = {90, 30, 200, 255};
+    ASSERT_TRUE(Load({grayAlpha})) << report.diagnostic;
+    EXPECT_EQ(Bgr(0, 0), (std::vector<int>{90, 90, 90}));
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{30, 255}));
+
+    // Opaque throughout, and no extra sample at all: no plane.
+    associated.data.assign(associated.data.size(), 255);
+    ASSERT_TRUE(Load({associated})) << report.diagnostic;
+    EXPECT_TRUE(image.alpha.empty());
+    ASSERT_TRUE(Load({RgbPage(MakePicture(3, 2))})) << report.diagnostic;
+    EXPECT_FALSE(report.hasAlpha);
+    EXPECT_TRUE(image.alpha.empty());
 }
 
 TEST_F(TiffDecode, OversizedHeaderIsRefusedBeforeAnyAllocation)

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include <tiffio.h>
+
 #include "batch_options.h"
 #include "doc_fakes.h"
 #include "metadata.h"
@@ -155,6 +157,38 @@ TEST(OrientPlaneTest, OpacityPlaneTurnsLikeColour)
     EXPECT_EQ(std::string(reinterpret_cast<char*>(turned), 6), std::string("adbecf"));  // bottom-up
 }
 
+TEST_F(MetadataTest, OpacityTurnsWithTheColour)
+{
+    // Stored rows "abc" over "def" with opacities 10..60, to be turned a quarter clockwise.
+    const std::string path = dir.Path("logo.tif");
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 3u);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2u);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(4));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(ORIENTATION_RIGHTTOP));
+    uint8_t rows[2][12];
+    for (int i = 0; i < 6; ++i) {
+        uint8_t* p = rows[i / 3] + 4 * (i % 3);
+        p[0] = p[1] = p[2] = uint8_t(100 + i);
+        p[3] = uint8_t(10 * (i + 1));
+    }
+    ASSERT_EQ(TIFFWriteScanline(tif, rows[0], 0, 0), 1);
+    ASSERT_EQ(TIFFWriteScanline(tif, rows[1], 1, 0), 1);
+    TIFFClose(tif);
+    ASSERT_TRUE(rig.doc.LoadSourceFile(1, path));
+    ASSERT_EQ(rig.doc.Width(1), 2);
+    ASSERT_NE(rig.doc.Alpha(1), nullptr);
+    // Upright rows "da", "eb", "fc", stored bottom-up.
+    EXPECT_EQ(std::vector<uint8_t>(rig.doc.Alpha(1), rig.doc.Alpha(1) + 6), (std::vector<uint8_t>{60, 30, 50, 20, 40, 10}));
+    EXPECT_EQ(rig.doc.Pixels(1)[0], 105);
+}
+
 TEST_F(MetadataTest, OutputsKeepSourceTwosMetadataWithTrueSizes)
 {
     const std::string photo = dir.Path("photo.jpg");
@@ -202,6 +236,25 @@ TEST_F(MetadataTest, OutputsKeepSourceTwosMetadataWithTrueSizes)
         Exiv2::Image::AutoPtr image = ReadBack(out);
         EXPECT_EQ(ExifText(*image, "Exif.Image.Make"), "(none)") << ext;
         EXPECT_TRUE(image->xmpData().empty() && image->iptcData().empty() && !image->iccProfileDefined()) << ext;
+    }
+}
+
+TEST_F(MetadataTest, OnlyWhatAFileHoldsIsKept)
+{
+    for (ImageContainer container : {ImageContainer::Jpeg, ImageContainer::Png}) {
+        const std::string path = dir.Path(container == ImageContainer::Jpeg ? "plain.jpg" : "plain.png");
+        WritePicture(path, container, 8, 8);
+        ASSERT_TRUE(rig.doc.LoadSourceFile(1, path));
+        EXPECT_TRUE(rig.doc.metadata[0].Empty());
+        // A profile alone is found too.
+        SetExif(path, [](Exiv2::Image& image) {
+            std::vector<uint8_t> profile = FakeProfile();
+            Exiv2::DataBuf icc(profile.data(), long(profile.size()));
+            image.setIccProfile(icc, true);
+        });
+        ASSERT_TRUE(rig.doc.LoadSourceFile(1, path));
+        EXPECT_TRUE(rig.doc.metadata[0].HasIcc() && !rig.doc.metadata[0].HasExif()) << path;
+        EXPECT_EQ(rig.doc.LastMetadataProblem(), "");
     }
 }
 

@@ -18,11 +18,10 @@ protected:
         WritePicture(dir.Path("b.png"), ImageContainer::Png, 9, 6);
         WriteBytes(dir.Path("notes.txt"), {'h', 'i'});
         WriteTga(dir.Path("c.tga"), 10, 6, {7, 7, 7});
-        // The platform's order decides; the expectations follow the same listing.
         for (const std::string& name : ListFolderEntries(dir.Path()))
             if (IsImageFileName(name))
                 images.push_back(name);
-        ASSERT_EQ(images.size(), 3u);
+        ASSERT_EQ(images, (std::vector<std::string>{"a.jpg", "b.png", "c.tga"}));
         ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("b.png")));
         rig.AddSolidSource(4, 4, {9, 9, 9});
     }
@@ -46,7 +45,7 @@ TEST_F(SteppingTest, NextWalksTheImageFilesThenAsksAtTheEnd)
 
     // No: the last image file reached comes again, never the text file.
     rig.prompts.answers = {false};
-    WritePicture(dir.Path(images[2]), ImageContainer::Png, 3, 3);  // changed on disk meanwhile
+    WriteTga(dir.Path(images[2]), 3, 3, {7, 7, 7});  // changed on disk meanwhile
     rig.doc.StepSourceInDirectory(1, +1);
     EXPECT_EQ(rig.prompts.asked, std::vector<std::string>{LastFileQuestion});
     EXPECT_EQ(Slot1Name(), images[2]);
@@ -92,24 +91,38 @@ TEST_F(SteppingTest, EntriesOpenByTheirNameAndShowLowerCase)
     EXPECT_EQ(rig.doc.Width(1), 5);
 }
 
+TEST_F(SteppingTest, StepsGoInNaturalOrderAndOpenEverySuffixUsersHave)
+{
+    fs::remove(dir.Path("a.jpg"));
+    fs::remove(dir.Path("c.tga"));
+    WritePicture(dir.Path("img10.JPEG"), ImageContainer::Jpeg, 5, 5);
+    WritePicture(dir.Path("IMG9.tiff"), ImageContainer::Tiff, 4, 4);
+    WritePicture(dir.Path("img9.jpe"), ImageContainer::Jpeg, 3, 3);
+    const std::vector<std::string> order = {"b.png", "img9.jpe", "IMG9.tiff", "img10.JPEG"};
+    EXPECT_EQ(ListFolderEntries(dir.Path()), (std::vector<std::string>{"b.png", "img9.jpe", "IMG9.tiff", "img10.JPEG", "notes.txt"}));
+    rig.doc.dirPosition[0] = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        rig.doc.StepSourceInDirectory(1, +1);
+        EXPECT_EQ(Slot1Name(), order[i]);
+    }
+    EXPECT_EQ(rig.doc.Width(1), 5);
+    EXPECT_TRUE(rig.prompts.shown.empty());
+}
+
 TEST_F(SteppingTest, FolderNamedLikeAPictureFailsToOpenAndKeepsTheSlot)
 {
     fs::remove(dir.Path("a.jpg"));
     fs::remove(dir.Path("c.tga"));
     fs::create_directory(dir.Path("old.png"));
+    // In folder order b.png comes first, then the folder.
+    rig.doc.StepSourceInDirectory(1, +1);
     const uint8_t* block = rig.doc.image[0].dib;
-    std::vector<std::string> order;
-    for (const std::string& name : ListFolderEntries(dir.Path()))
-        if (IsImageFileName(name))
-            order.push_back(name);
-    const int folderAt = order[0] == "old.png" ? 1 : 2;
-    for (int i = 0; i < folderAt; ++i)
-        rig.doc.StepSourceInDirectory(1, +1);
+    rig.doc.StepSourceInDirectory(1, +1);
     ASSERT_EQ(rig.prompts.shown.size(), 1u);
     EXPECT_EQ(rig.prompts.shown[0].second, PromptKind::Stop);
     EXPECT_EQ(Slot1Name(), "b.png");
     EXPECT_EQ(rig.doc.image[0].dib, block);
-    EXPECT_EQ(rig.doc.dirPosition[0], folderAt);
+    EXPECT_EQ(rig.doc.dirPosition[0], 2);
 }
 
 TEST_F(SteppingTest, NothingToStepTo)

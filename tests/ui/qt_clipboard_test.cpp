@@ -55,10 +55,11 @@ private slots:
 
     void foreignPicturesBecome32BitBlocks()
     {
-        QImage img(3, 2, QImage::Format_ARGB32);
-        img.fill(QColor(10, 20, 30, 128));
-        img.setPixelColor(0, 0, QColor(200, 100, 50));
-        QApplication::clipboard()->setImage(img);
+        // Opaque: a plain 32-bit block.
+        QImage opaque(3, 2, QImage::Format_RGB32);
+        opaque.fill(QColor(10, 20, 30));
+        opaque.setPixelColor(0, 0, QColor(200, 100, 50));
+        QApplication::clipboard()->setImage(opaque);
         QtClipboard clip;
         std::vector<uint8_t> block;
         QVERIFY(clip.GetDib(block));
@@ -69,6 +70,23 @@ private slots:
         QCOMPARE(int(topLeft[0]), 50);
         QCOMPARE(int(topLeft[1]), 100);
         QCOMPARE(int(topLeft[2]), 200);
+
+        // With transparency: a 124-byte header whose alpha mask names the straight opacity.
+        QImage img(3, 2, QImage::Format_ARGB32);
+        img.fill(QColor(10, 20, 30, 128));
+        img.setPixelColor(0, 0, QColor(200, 100, 50));
+        QApplication::clipboard()->setImage(img);
+        QVERIFY(clip.GetDib(block));
+        QCOMPARE(block.size(), size_t(124 + 3 * 2 * 4));
+        QCOMPARE(int(block[0]), 124);
+        QCOMPARE(int(block[16]), 3);
+        QCOMPARE(int(block[55]), 0xFF);  // alpha mask 0xFF000000
+        const uint8_t* corner = block.data() + 124 + 3 * 4;
+        QCOMPARE(int(corner[2]), 200);
+        QCOMPARE(int(corner[3]), 255);
+        const uint8_t* translucent = block.data() + 124 + 4;
+        QCOMPARE(int(translucent[0]), 30);
+        QCOMPARE(int(translucent[3]), 128);
     }
 
     void nothingUsableOnTheClipboard()

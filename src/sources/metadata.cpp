@@ -29,7 +29,8 @@ constexpr const char* ExifSizeKeys[][2] = {{"Exif.Photo.PixelXDimension", "Exif.
 constexpr const char* XmpSizeKeys[][2] = {{"Xmp.exif.PixelXDimension", "Xmp.exif.PixelYDimension"},
                                            {"Xmp.tiff.ImageWidth", "Xmp.tiff.ImageLength"}};
 // Tags of a TIFF's first directory that describe how its own pixels are stored; they mean
-// nothing for another file's pixels. The XMP, IPTC and profile blocks travel on their own.
+// nothing for another file's pixels. The XMP, IPTC and profile blocks travel on their own; the
+// width and length stay, to be made true when written.
 constexpr uint16_t StorageTags[] = {0x00fe, 0x00ff, 0x0102, 0x0103, 0x0106, 0x010a, 0x0111, 0x0115, 0x0116,
                                     0x0117, 0x011c, 0x013d, 0x0142, 0x0143, 0x0144, 0x0145, 0x014a, 0x0152,
                                     0x0153, 0x015b, 0x0211, 0x0212, 0x0213, 0x02bc, 0x83bb, 0x8773};
@@ -86,8 +87,6 @@ void DropStorageTags(Exiv2::ExifData& exif)
         if (it->groupName() == "Image")
             for (uint16_t tag : StorageTags)
                 storage = storage || it->tag() == tag;
-        // Sizes are kept: they are made true when written.
-        storage = storage && it->tag() != 0x0100 && it->tag() != 0x0101;
         it = storage ? exif.erase(it) : std::next(it);
     }
 }
@@ -243,7 +242,7 @@ PictureMetadata PictureMetadata::Upright() const
 
 bool ReadPictureMetadata(const std::string& path, PictureMetadata& out, std::string& problem)
 {
-    // Checked first: the library would block on a FIFO, or take "-" for the standard input.
+    // Opened here first: the library's own open would block on a FIFO.
     out = PictureMetadata();
     std::FILE* file = OpenRegularFile(path, &problem);
     if (file == nullptr)

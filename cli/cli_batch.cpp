@@ -7,8 +7,11 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "cli_run.h"
@@ -31,15 +34,29 @@ std::string Lower(std::string text)
 bool IsImageName(const std::string& lowerName) { return IsImageFileName(lowerName); }
 
 struct BatchFile {
-    std::string path;       // as listed
-    std::string lowerName;  // the output's name
-    std::string earlier;    // the earlier file that writes the same output, if any
+    std::string path;     // as listed
+    std::string output;   // where its output goes
+    std::string earlier;  // the earlier file that writes the same output, if any
+    std::string refused;  // why it is not merged, when that is known before the run
 };
 
-// The folder's image files, in name order so that reports and results read the same on every
-// run. A file whose output name an earlier one already takes (X.PNG and x.png) is marked, so
-// that no output of the run is written twice, whatever the number of threads.
-std::vector<BatchFile> ListImages(const std::string& folder, std::string& error)
+// Every output path taken once: a later file whose output an earlier one already takes (X.PNG
+// and x.png) is marked, so that no output of the run is written twice, whatever the number of
+// threads.
+void MarkSharedOutputs(std::vector<BatchFile>& files)
+{
+    std::map<std::string, std::string> writers;
+    for (BatchFile& file : files) {
+        if (!file.refused.empty())
+            continue;
+        const auto [at, first] = writers.emplace(file.output, file.path);
+        if (!first)
+            file.earlier = at->second;
+    }
+}
+
+// The folder's image files, in name order so that reports and results read the same on every run.
+std::vector<BatchFile> ListImages(const std::string& folder, const fs::path& outputFolder, std::string& error)
 {
     std::vector<BatchFile> files;
     std::error_code ec;
@@ -51,18 +68,92 @@ std::vector<BatchFile> ListImages(const std::string& folder, std::string& error)
             continue;
         const std::string lower = Lower(name);
         if (IsImageName(lower))
-            files.push_back({it->path().string(), lower, {}});
+            files.push_back({it->path().string(), (outputFolder / lower).string(), {}, {}});
     }
     if (ec)
         error = folder + ": " + ec.message();
     std::sort(files.begin(), files.end(), [](const BatchFile& a, const BatchFile& b) { return FolderOrderLess(a.path, b.path); });
-    std::map<std::string, std::string> writers;
-    for (BatchFile& file : files) {
-        const auto [at, first] = writers.emplace(file.lowerName, file.path);
-        if (!first)
-            file.earlier = at->second;
-    }
+    MarkSharedOutputs(files);
     return files;
+}
+
+// The files of a list, one path a line, in the list's order. Each output goes to `outputFolder`,
+// or when that is empty to output/ beside its input, under the lower-cased name as in a folder run.
+std::vector<BatchFile> ReadFileList(std::istream& in, const fs::path& outputFolder)
+{
+    std::vector<BatchFile> files;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();  // lists written on other systems
+        if (line.empty())
+            continue;
+        const fs::path path(line);
+        const std::string lower = Lower(path.filename().string());
+        const fs::path folder = outputFolder.empty() ? path.parent_path() / "output" : outputFolder;
+        BatchFile file{line, (folder / lower).string(), {}, {}};
+        if (!IsImageName(lower))
+            file.refused = line + ": not a picture file name";
+        files.push_back(std::move(file));
+    }
+    MarkSharedOutputs(files);
+    return files;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+// The inputs of the run, or a message and the exit code when there are none to be had.
+struct BatchInputs {
+    std::vector<BatchFile> files;
+    std::vector<fs::path> outputFolders;  // to be made before the run
+    std::string error;
+    int exitCode = ExitOk;
+};
+
+BatchInputs GatherInputs(const CliInvocation& invocation)
+{
+    BatchInputs in;
+    const fs::path chosen = invocation.outputDir;
+    if (invocation.filesFrom.empty()) {
+        const std::string& folder = invocation.positional[1];
+        const fs::path outputFolder = chosen.empty() ? fs::path(folder) / "output" : chosen;
+        in.files = ListImages(folder, outputFolder, in.error);
+        in.outputFolders.push_back(outputFolder);
+        if (!in.error.empty())
+            in.exitCode = ExitLoad;
+    } else if (invocation.filesFrom == "-") {
+        in.files = ReadFileList(std::cin, chosen);
+    } else {
+        std::ifstream list(invocation.filesFrom);
+        if (!list) {
+            in.error = invocation.filesFrom + ": cannot be read";
+            in.exitCode = ExitLoad;
+            return in;
+        }
+        in.files = ReadFileList(list, chosen);
+    }
+    std::set<fs::path> inputFolders;
+    for (const BatchFile& file : in.files) {
+        const fs::path parent = fs::path(file.path).parent_path();
+        inputFolders.insert(parent.empty() ? fs::path(".") : parent);
+        if (chosen.empty() && !invocation.filesFrom.empty() && file.refused.empty())
+            in.outputFolders.push_back(fs::path(file.output).parent_path());
+    }
+    if (!invocation.filesFrom.empty() && !chosen.empty())
+        in.outputFolders.push_back(chosen);
+    // Outputs keep the inputs' lower-cased names, so they would replace inputs there.
+    for (const fs::path& folder : inputFolders)
+        if (!chosen.empty() && SameFolder(folder, chosen)) {
+            in.error = "--output-dir " + chosen.string() + " holds inputs of the run; choose another folder";
+            in.exitCode = ExitUsage;
+            break;
+        }
+    std::sort(in.outputFolders.begin(), in.outputFolders.end());
+    in.outputFolders.erase(std::unique(in.outputFolders.begin(), in.outputFolders.end()), in.outputFolders.end());
+    return in;
 }
 
 // What the run reports on stderr: a bar on a terminal, a line per file elsewhere.
@@ -120,13 +211,13 @@ private:
 int RunBatch(const CliInvocation& invocation)
 {
     const std::string& source1 = invocation.positional[0];
-    const std::string& folder = invocation.positional[1];
-    std::string error;
-    std::vector<BatchFile> files = ListImages(folder, error);
-    if (!error.empty()) {
-        std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
-        return ExitLoad;
+    BatchInputs inputs = GatherInputs(invocation);
+    if (!inputs.error.empty()) {
+        std::fprintf(stderr, "brindor-cli: %s\n", inputs.error.c_str());
+        return inputs.exitCode;
     }
+    const std::vector<BatchFile>& files = inputs.files;
+    std::string error;
     // Source 1 is checked once before anything is created or any thread starts, so a bad
     // watermark stops the run early and leaves the folder as it was.
     {
@@ -136,12 +227,15 @@ int RunBatch(const CliInvocation& invocation)
             return ExitLoad;
         }
     }
-    const fs::path outputFolder = fs::path(folder) / "output";
-    std::error_code ec;
-    fs::create_directories(outputFolder, ec);
-    if (ec) {
-        std::fprintf(stderr, "brindor-cli: %s: %s\n", outputFolder.string().c_str(), ec.message().c_str());
-        return ExitWrite;
+    // A folder of a list that cannot be made fails its files one by one as they are written.
+    const bool listed = !invocation.filesFrom.empty();
+    for (const fs::path& outputFolder : inputs.outputFolders) {
+        std::error_code ec;
+        fs::create_directories(outputFolder, ec);
+        if (ec && (!listed || outputFolder == fs::path(invocation.outputDir))) {
+            std::fprintf(stderr, "brindor-cli: %s: %s\n", outputFolder.string().c_str(), ec.message().c_str());
+            return ExitWrite;
+        }
     }
     unsigned jobs = invocation.options.jobs > 0 ? unsigned(invocation.options.jobs)
                                                 : std::max(1u, std::thread::hardware_concurrency());
@@ -170,13 +264,23 @@ int RunBatch(const CliInvocation& invocation)
             if (i >= files.size())
                 return;
             const BatchFile& file = files[i];
-            const std::string output = (outputFolder / file.lowerName).string();
+            const std::string& output = file.output;
+            if (!file.refused.empty()) {
+                ++skipped;
+                progress.FileDone("skipped " + file.refused, true);
+                continue;
+            }
             if (!file.earlier.empty()) {
                 ++skipped;
                 progress.FileDone("skipped " + file.path + ": " + file.earlier + " writes " + output, true);
                 continue;
             }
             if (!session.Load(2, file.path, why)) {
+                ++skipped;
+                progress.FileDone("skipped " + why, true);
+                continue;
+            }
+            if (!session.FitCanvas(file.path, why)) {
                 ++skipped;
                 progress.FileDone("skipped " + why, true);
                 continue;

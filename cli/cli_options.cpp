@@ -129,6 +129,21 @@ const std::map<std::string, PlacePreset> PlaceNames = {
     {"rightcenter", PlacePreset::RightCenter},
 };
 
+// Batch's input list and output folder, and the canvas at each picture's own size.
+constexpr const char* OwnSizeCanvas = "source2";
+
+bool IsBatchPathOption(const std::string& name) { return name == "--files-from" || name == "--output-dir"; }
+
+bool ParseBatchPathOption(Parser& p, const std::string& name, const std::string& value, CliInvocation& out)
+{
+    if (out.command != CliCommand::Batch)
+        return p.Fail(name + " belongs to batch");
+    if (value.empty())
+        return p.Fail(name + " needs a file or folder name");
+    (name == "--files-from" ? out.filesFrom : out.outputDir) = value;
+    return true;
+}
+
 bool ParseColour(Parser& p, const std::string& text, Bgr& colour)
 {
     const bool hex = text.size() == 6 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
@@ -145,9 +160,12 @@ bool ParseColour(Parser& p, const std::string& text, Bgr& colour)
 
 bool ParseCanvas(Parser& p, const std::string& text, CliMergeOptions& o)
 {
+    o.ownSize = text == OwnSizeCanvas;
+    if (o.ownSize)
+        return true;
     const size_t x = text.find_first_of("xX");
     if (x == std::string::npos)
-        return p.Fail("--canvas takes WxH, 100..2048 x 100..1536, not '" + text + "'");
+        return p.Fail("--canvas takes WxH, 100..2048 x 100..1536, or source2, not '" + text + "'");
     return p.Ranged("--canvas width", text.substr(0, x), 100, 2048, o.canvasWidth) &&
            p.Ranged("--canvas height", text.substr(x + 1), 100, 1536, o.canvasHeight);
 }
@@ -249,7 +267,13 @@ bool ReadPresetOption(Parser& p, const std::vector<std::string>& args, CliInvoca
     return true;
 }
 
-size_t PositionalCount(CliCommand command) { return command == CliCommand::Merge || command == CliCommand::Batch || command == CliCommand::Convert ? 2 : 0; }
+size_t PositionalCount(const CliInvocation& in)
+{
+    const CliCommand command = in.command;
+    if (command == CliCommand::Batch && !in.filesFrom.empty())
+        return 1;  // the list stands for FOLDER
+    return command == CliCommand::Merge || command == CliCommand::Batch || command == CliCommand::Convert ? 2 : 0;
+}
 
 }  // namespace
 
@@ -321,6 +345,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
                 ignoredByQuick = a;
             continue;
         }
+        if (IsBatchPathOption(a)) {
+            if (!ParseBatchPathOption(p, a, value, out))
+                break;
+            continue;
+        }
         if (a == "-o" || a == "--output") {
             if (out.command != CliCommand::Merge) {
                 p.Fail(a + " belongs to merge");
@@ -338,8 +367,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
     if (p.error.empty() && out.options.quick && !ignoredByQuick.empty())
         p.Fail("--quick composes the bias average without tone or effect and cannot take " + ignoredByQuick +
                "; drop one of them");
-    if (p.error.empty() && out.positional.size() != PositionalCount(out.command))
-        p.Fail(verb + " takes " + std::to_string(PositionalCount(out.command)) + " paths, " +
+    if (p.error.empty() && out.positional.size() != PositionalCount(out))
+        p.Fail(verb + " takes " + std::to_string(PositionalCount(out)) + " paths, " +
                std::to_string(out.positional.size()) + " given; try brindor-cli --help");
     if (p.error.empty() && out.command == CliCommand::Merge && out.output.empty())
         p.Fail("merge needs -o OUTPUT");
@@ -362,7 +391,8 @@ std::string HelpText()
 
 Usage:
   brindor-cli merge SOURCE1 SOURCE2 -o OUTPUT [options]
-  brindor-cli batch SOURCE1 FOLDER [options] [--jobs N]
+  brindor-cli batch SOURCE1 FOLDER [options] [--jobs N] [--output-dir DIR]
+  brindor-cli batch SOURCE1 --files-from LIST|- [options] [--jobs N] [--output-dir DIR]
   brindor-cli convert INPUT OUTPUT [--quality Q] [--no-auto-orient]
   brindor-cli --help | --version
 
@@ -377,9 +407,17 @@ with SOURCE1 and writes FOLDER/output/<lower-cased name> in that format; output/
 visited, unreadable files are reported and skipped, and so is a file whose lower-cased name an
 earlier one (in name order) already takes. Files run on N threads (default: one per core) and
 the bytes written do not depend on N. Ctrl+C stops after the files in flight.
+--files-from takes the inputs from a list instead, one path a line ('-': standard input), in
+the list's order; each output goes to the output/ folder beside its input. --output-dir DIR
+puts every output in DIR instead (made when missing); it may not be a folder an input is in.
+The bytes written are those of a FOLDER run over the same files, so a folder too large for
+one machine can be shared out: see the README's recipe with GNU parallel.
 
 Options of merge and batch:
-  --canvas WxH                 100..2048 x 100..1536, default 1024x768
+  --canvas WxH | source2       100..2048 x 100..1536, default 1024x768; source2: the canvas is
+                               source 2's size (each picture's own in a batch, its exact
+                               width), up to 16384 x 16384 within the working memory; --placeN
+                               then holds on every picture; a larger picture is refused
   --method NAME                greatest|average|least|subtract12|subtract21|comp12|comp21|
                                comp_h_12|comp_h_21|picture1|picture2, default average
   --bias P                     source 1/2 bias in percent 0..100 (stored P*256/100);
@@ -414,6 +452,8 @@ Options of merge and batch:
                                not know are named on stderr and skipped
   --quality Q                  JPEG quality 1..100, default 90
   --jobs N                     batch only: threads, default the number of cores
+  --files-from LIST|-          batch only: the inputs, one path a line, instead of FOLDER
+  --output-dir DIR             batch only: write every output in DIR
   --no-auto-orient             keep JPEG and TIFF pictures as stored instead of turning them
                                upright by their EXIF orientation
   --strip-metadata             write no metadata; by default JPEG, PNG and TIFF outputs keep

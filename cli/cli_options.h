@@ -48,6 +48,8 @@ struct CliMergeOptions {
     bool quick = false;
     int quality = 90;
     int jobs = 0;  // 0: one per core
+    // --canvas source2: the canvas is source 2's size (each picture's own in a batch).
+    bool ownSize = false;
     // Pictures turned by their EXIF orientation on loading; outputs keep source 2's metadata.
     bool autoOrient = true;
     bool stripMetadata = false;
@@ -59,6 +61,8 @@ struct CliInvocation {
     CliCommand command = CliCommand::None;
     std::vector<std::string> positional;  // SOURCE1 SOURCE2 / SOURCE1 FOLDER / INPUT OUTPUT
     std::string output;                   // merge's -o
+    std::string filesFrom;                // batch: the list of inputs, "-" for stdin; then FOLDER is absent
+    std::string outputDir;                // batch: where outputs go instead of each input folder's output/
     CliMergeOptions options;
     std::vector<std::string> warnings;  // what --preset skipped, for stderr
 };

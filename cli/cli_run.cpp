@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "batch_own_size.h"
 #include "clipboard_source.h"
 #include "effects.h"
 #include "imaging_service.h"
@@ -68,6 +69,8 @@ bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& e
     // Slots are filled directly: the command line never asks which one to replace.
     const int count = doc.sourceCount;
     doc.sourceCount = 0;
+    // The picture it replaces goes first, so two photographs are never held at once.
+    ReleaseSourceImage(doc.image[s - 1]);
     const bool ok = source == "blank" ? MakeBlankSource(doc, s, true) : doc.LoadSourceFile(s, source);
     doc.sourceCount = count;
     if (!ok) {
@@ -78,6 +81,11 @@ bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& e
     }
     prompts.Take();
     return ok;
+}
+
+bool MergeSession::FitCanvas(const std::string& name, std::string& error)
+{
+    return !options.ownSize || FitCanvasToSource2(engine, name, error);
 }
 
 void MergeSession::Merge()
@@ -122,9 +130,7 @@ void MergeSession::Merge()
     // Placed and composed once below, whatever the presets asked for.
     if (options.juxtapose)
         engine.ArrangeJuxtaposed(options.juxtapose == 12 ? 1 : 2);
-    engine.PlaceSource(1);
-    engine.PlaceSource(2);
-    engine.ComposeTarget();
+    composer.Compose();
 }
 
 bool MergeSession::Write(const std::string& output, std::string& error)
@@ -158,6 +164,10 @@ int RunMerge(const CliInvocation& invocation)
             std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
             return ExitLoad;
         }
+    }
+    if (!session->FitCanvas(invocation.positional[1], error)) {
+        std::fprintf(stderr, "brindor-cli: %s\n", error.c_str());
+        return ExitLoad;
     }
     session->Merge();
     if (!session->Write(invocation.output, error)) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_compose.h"
 #include "cbrindordoc.h"
 #include "cli_options.h"
 #include "engine.h"
@@ -26,6 +27,9 @@ public:
 
     // Loads SOURCE (a path or "blank") into slot s; on failure `error` names the file and why.
     bool Load(SourceIndex s, const std::string& source, std::string& error);
+    // With --canvas source2, makes the canvas source 2's size; false with `error` naming `name`
+    // when it is beyond the largest target.
+    bool FitCanvas(const std::string& name, std::string& error);
     // Applies the options in their fixed order and composes the target once the sources are in.
     void Merge();
     // Writes the whole target; the format follows the output's suffix. On failure `error` names
@@ -36,6 +40,8 @@ public:
 
     CbrindorDoc doc;
     Engine engine{doc};
+    // Keeps source 1 placed from one file of a batch to the next.
+    BatchComposer composer{engine};
 
 private:
     bool Written(bool ok, const std::string& output, std::string& error);

@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the codec fuzz targets: a private copy of the input, so reads past its end are caught,
 // a checksum that makes every byte of a decoded picture count, and a decode run twice.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,18 +33,26 @@ template <class Codec>
 void DecodeTwice(const uint8_t* data, size_t size, ImageFormatId id)
 {
     std::vector<uint8_t> bytes = FuzzCopy(data, size);
-    std::vector<uint8_t> first;
+    std::vector<uint8_t> first, firstAlpha;
     for (int round = 0; round < 2; ++round) {
         MemoryStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
         Codec codec(id);
         const bool decoded = codec.Decode(&stream);
+        const uint8_t* alpha = codec.AlphaArea();
+        const size_t alphaSize = alpha ? size_t{codec.Width()} * codec.Height() : 0;
         if (round == 0) {
             if (!decoded)
                 return;
             TouchPicture(codec);
             first.assign(codec.DibBlock(), codec.DibBlock() + codec.DibSize());
+            firstAlpha.assign(alpha, alpha + alphaSize);
+            // A kept opacity plane always carries some transparency.
+            if (alpha && (std::count(alpha, alpha + alphaSize, 255) == static_cast<ptrdiff_t>(alphaSize) ||
+                          std::count(alpha, alpha + alphaSize, 0) == static_cast<ptrdiff_t>(alphaSize)))
+                std::abort();
         } else if (!decoded || codec.DibSize() != first.size() ||
-                   std::memcmp(codec.DibBlock(), first.data(), first.size()) != 0) {
+                   std::memcmp(codec.DibBlock(), first.data(), first.size()) != 0 ||
+                   std::vector<uint8_t>(alpha, alpha + alphaSize) != firstAlpha) {
             std::abort();
         }
     }

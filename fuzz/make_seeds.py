@@ -87,6 +87,13 @@ def bmp_seeds():
     seeds['bmp_32bit'] = bmp_file(info_header(3, 2, 32), b'', body32)
     seeds['bmp_32bit_fields'] = bmp_file(info_header(3, 2, 32, compression=3), b'', body32,
                                          masks=struct.pack('<III', 0xFF, 0xFF00, 0xFF0000))
+    # Opacity: a v5 header with an alpha mask, and four masks after a plain header.
+    alpha32 = b''.join(bytes([x * 40, y * 90, 200 - x, (x * 100 + y * 30) & 0xFF]) for y in range(2) for x in range(3))
+    v5 = info_header(3, -2, 32, compression=3, size_image=len(alpha32), size=124)
+    v5 = v5[:40] + struct.pack('<IIII', 0xFF0000, 0xFF00, 0xFF, 0xFF000000) + v5[56:]
+    seeds['bmp_v5_alpha'] = bmp_file(v5, b'', alpha32)
+    seeds['bmp_alpha_fields'] = bmp_file(info_header(3, 2, 32, compression=6), b'', alpha32,
+                                         masks=struct.pack('<IIII', 0xFF00, 0xFF0000, 0xFF000000, 0xFF))
     rle8 = bytes([3, 0x41, 0, 0, 2, 0x42, 0, 2, 1, 1, 0, 3, 1, 2, 3, 0, 1, 0x43, 0, 0, 0, 1])
     seeds['bmp_rle8'] = bmp_file(info_header(6, 4, 8, compression=1), palette4(256), rle8)
     rle4 = bytes([3, 0x12, 0, 0, 4, 0x34, 0, 5, 0x56, 0x78, 0x9A, 0, 0, 2, 2, 1, 2, 0xBC, 0, 1])
@@ -152,6 +159,11 @@ def tga_seeds():
     seeds['tga_topfirst'] = tga_header(2, 3, 2, 24, descriptor=0x20) + tga_pixels(3, 2, 24)
     seeds['tga_mirrored'] = tga_header(10, 3, 2, 24, descriptor=0x10) + tga_rle(3, 2, 24)
     seeds['tga_with_id'] = tga_header(2, 2, 2, 24, id_len=4) + b'seed' + tga_pixels(2, 2, 24)
+    # Opacity: eight attribute bits, the fourth byte of each pixel varied.
+    alpha = bytearray(tga_pixels(3, 2, 32))
+    alpha[3::4] = bytes((i * 77) & 0xFF for i in range(6))
+    seeds['tga_alpha'] = tga_header(2, 3, 2, 32, descriptor=0x28) + bytes(alpha)
+    seeds['tga_alpha_rle'] = tga_header(10, 3, 4, 32, descriptor=0x18) + tga_rle(3, 4, 32)
     return seeds
 
 

@@ -29,6 +29,9 @@ def main():
     out = os.path.join(sys.argv[1], 'sources_clipboard_fuzz')
     os.makedirs(out, exist_ok=True)
     masks565 = struct.pack('<III', 0xF800, 0x07E0, 0x001F)
+    # A v5 header naming the fourth byte as opacity, as a paste with transparency brings it.
+    v5_alpha = block(3, -2, 32, compression=3, size=124)
+    v5_alpha = v5_alpha[:40] + struct.pack('<IIII', 0xFF0000, 0xFF00, 0xFF, 0xFF000000) + v5_alpha[56:]
     seeds = {
         'bits1': block(9, 3, 1, extra=palette(2)),
         'bits1_topdown': block(9, -3, 1, extra=palette(2)),
@@ -42,6 +45,9 @@ def main():
         'bits24': block(5, 3, 24),
         'bits32': block(2, 2, 32),
         'bits32_fields': block(2, -2, 32, compression=3, extra=struct.pack('<III', 0xFF0000, 0xFF00, 0xFF)),
+        'bits32_v5_alpha': v5_alpha,
+        'bits32_alpha_fields': block(2, 2, 32, compression=6,
+                                     extra=struct.pack('<IIII', 0xFF0000, 0xFF00, 0xFF, 0xFF000000)),
     }
     for name, data in seeds.items():
         with open(os.path.join(out, name), 'wb') as f:

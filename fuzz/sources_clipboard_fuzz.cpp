@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "clipboard_dib.h"
+#include "placement_kernels.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -26,5 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < image.maskSize; i += 17)
         if (image.mask[i] != 1)
             std::abort();
+    // An opacity plane, when kept, carries some transparency.
+    if (image.alpha && AllOpaque(image.alpha, size_t(image.maskSize)))
+        std::abort();
     return int(sum & 0);
 }

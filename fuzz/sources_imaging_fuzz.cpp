@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imaging_service.h"
+#include "placement_kernels.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -20,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // A decoded picture fits a slot and fills its whole area, padding zero.
     if (!FitsSourceLimits(image.width, image.height) || image.pixels.size() != image.Stride() * size_t(image.height))
+        std::abort();
+    // An opacity plane is width x height values with some transparency, or absent.
+    if (!image.alpha.empty() &&
+        (!report.hasAlpha || image.alpha.size() != size_t(image.width) * size_t(image.height) ||
+         AllOpaque(image.alpha.data(), image.alpha.size())))
         std::abort();
     const size_t used = size_t(image.width) * 3;
     uint32_t sum = 0;

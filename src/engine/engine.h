@@ -192,6 +192,8 @@ public:
     BlendZone zone;
     bool blendingPresent = false;
     int middleCounter[2] = {0, 0};
+    // Placements begun of each layer, so that a caller can tell a layer it placed is untouched.
+    unsigned placementCount[2] = {0, 0};
 
 private:
     void ApplyPosition(SourceIndex s, int offsetX, int offsetY);

@@ -395,25 +395,8 @@ void ClearRows(SourceLayer& layer, int W, int from, int to)
     }
 }
 
-}  // namespace
-
-void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer, int from, int to)
-{
-    const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.alpha, pm.stride, pm.srcW, pm.srcH, pm.ky,
-                    pm.eps,   pm.sigma, pm.hy,   pm.tgy, pm.offsetY};
-    const auto fill = [&](auto quick, auto translucent) {
-        FillLayer<decltype(quick)::value, decltype(translucent)::value>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX,
-                                                  pm.colY);
-    };
-    using Yes = std::true_type;
-    using No = std::false_type;
-    if (pm.quick)
-        pm.alpha ? fill(Yes{}, Yes{}) : fill(Yes{}, No{});
-    else
-        pm.alpha ? fill(No{}, Yes{}) : fill(No{}, No{});
-}
-
-bool AllOpaque(const uint8_t* alpha, size_t n)
+// True when all n opacities are 255.
+bool OpaqueThroughout(const uint8_t* alpha, size_t n)
 {
     // Whole words first, AND-ed together and tested once per stretch.
     constexpr size_t Stretch = 4096;
@@ -432,6 +415,29 @@ bool AllOpaque(const uint8_t* alpha, size_t n)
         if (alpha[i] != 255)
             return false;
     return true;
+}
+
+}  // namespace
+
+bool AllOpaque(const uint8_t* alpha, size_t n)
+{
+    return OpaqueThroughout(alpha, n);
+}
+
+void PlaceBaseline(const PlacementMap& pm, SourceLayer& layer, int from, int to)
+{
+    const Mapping m{pm.block, pm.block + pm.blockBytes, pm.mask, pm.alpha, pm.stride, pm.srcW, pm.srcH, pm.ky,
+                    pm.eps,   pm.sigma, pm.hy,   pm.tgy, pm.offsetY};
+    const auto fill = [&](auto quick, auto translucent) {
+        FillLayer<decltype(quick)::value, decltype(translucent)::value>(m, layer, pm.width, from, to, pm.firstRow, pm.firstColumn, pm.colX,
+                                                  pm.colY);
+    };
+    using Yes = std::true_type;
+    using No = std::false_type;
+    if (pm.quick)
+        pm.alpha ? fill(Yes{}, Yes{}) : fill(Yes{}, No{});
+    else
+        pm.alpha ? fill(No{}, Yes{}) : fill(No{}, No{});
 }
 
 bool Unscaled(const PlacementMap& m) { return m.unrotated && m.kx == 1.0 && m.ky == 1.0; }
@@ -530,6 +536,7 @@ void Engine::PlaceSource(SourceIndex s)
 
 void Engine::PreparePlacement(SourceIndex s)
 {
+    ++placementCount[s - 1];
     SourceLayer& out = layer[s - 1];
     LayerFill& f = fill[s - 1];
     const int W = CanvasWidth();
@@ -604,7 +611,7 @@ void Engine::PreparePlacement(SourceIndex s)
         std::atomic<bool> translucent{false};
         bands.Run(srcH, [&](int from, int to) {
             if (!translucent.load(std::memory_order_relaxed) &&
-                !AllOpaque(alpha + size_t(from) * srcW, size_t(to - from) * srcW))
+                !OpaqueThroughout(alpha + size_t(from) * srcW, size_t(to - from) * srcW))
                 translucent.store(true, std::memory_order_relaxed);
         });
         if (!translucent.load())

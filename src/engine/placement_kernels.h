@@ -72,9 +72,6 @@ CopiedColumns FindCopiedColumns(const PlacementMap& m);
 // The layer of such a source, rows [from, to): the same bits as the per-pixel mapping.
 void PlaceCopies(const PlacementMap& m, const CopiedColumns& k, SourceLayer& layer, int from, int to);
 
-// True when all n opacities are 255.
-bool AllOpaque(const uint8_t* alpha, size_t n);
-
 // The same with 256-bit vectors: what they decide before the first row is kept in a plan, made
 // on first use and reused; false where the processor lacks them, where the source is too large
 // for 32-bit offsets, or while vector loops are disallowed.

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "merge_settings.h"
@@ -23,3 +24,6 @@ public:
     // opaque wherever its mask covers (every specified source kind).
     virtual const uint8_t* Alpha(SourceIndex /*s*/) const { return nullptr; }
 };
+
+// True when all n opacities are 255: a plane like that is no plane at all.
+bool AllOpaque(const uint8_t* alpha, size_t n);

@@ -15,7 +15,8 @@ constexpr char ExistsKey[] = "When Output Exists";
 constexpr char ReportKey[] = "Report At End";
 constexpr char DryRunKey[] = "Dry Run";
 constexpr char ShownKey[] = "Options Shown";
-constexpr char StripMetadataKey[] = "Remove Metadata";
+constexpr char OwnSizeKey[] = "Keep Own Size";
+constexpr char StripKey[] = "Strip Metadata";
 constexpr char DefaultFolderName[] = "output";
 
 constexpr std::array<const char*, BatchFormatCount> FormatExtensions = {"", "bmp", "jpg", "png", "tif", "tga", "pcx"};
@@ -47,7 +48,8 @@ BatchOptions LoadBatchOptions(SettingsStore& store)
     options.reportAtEnd = ReadChoice(store, ReportKey, 2, 1) == 1;
     options.dryRun = ReadChoice(store, DryRunKey, 2, 0) == 1;
     options.optionsShown = ReadChoice(store, ShownKey, 2, 0) == 1;
-    options.stripMetadata = ReadChoice(store, StripMetadataKey, 2, 0) == 1;
+    options.keepOwnSize = ReadChoice(store, OwnSizeKey, 2, 1) == 1;
+    options.stripMetadata = ReadChoice(store, StripKey, 2, 0) == 1;
     return options;
 }
 
@@ -60,7 +62,8 @@ void SaveBatchOptions(SettingsStore& store, const BatchOptions& options)
     store.WriteInt(Section, ReportKey, options.reportAtEnd ? 1 : 0);
     store.WriteInt(Section, DryRunKey, options.dryRun ? 1 : 0);
     store.WriteInt(Section, ShownKey, options.optionsShown ? 1 : 0);
-    store.WriteInt(Section, StripMetadataKey, options.stripMetadata ? 1 : 0);
+    store.WriteInt(Section, OwnSizeKey, options.keepOwnSize ? 1 : 0);
+    store.WriteInt(Section, StripKey, options.stripMetadata ? 1 : 0);
 }
 
 std::string ResolveOutputFolder(const std::string& sourceFolder, const std::string& chosen)

@@ -28,8 +28,12 @@ struct BatchOptions {
     bool dryRun = false;
     // The dialog's options part was open when it was last confirmed.
     bool optionsShown = false;
-    // Outputs carry none of source 2's metadata.
+    // Each target at its picture's own size, the mark kept at its preset position.
+    bool keepOwnSize = false;
+    // Outputs carry none of the picture's metadata.
     bool stripMetadata = false;
+    // The folder whose pictures are merged, for this run only; empty: source 2's folder.
+    std::string inputFolder{};
 
     bool operator==(const BatchOptions&) const = default;
 };

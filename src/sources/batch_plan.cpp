@@ -43,7 +43,7 @@ int BatchPlan::WriteCount() const
 BatchPlan PlanBatch(const std::string& sourceFolder, const std::vector<std::string>& entries,
                     const BatchOptions& options)
 {
-    BatchPlan plan{sourceFolder, ResolveOutputFolder(sourceFolder, options.outputFolder), {}};
+    BatchPlan plan{sourceFolder, ResolveOutputFolder(sourceFolder, options.outputFolder), {}, options.keepOwnSize};
     const bool renames = options.whenExists == ExistingOutput::NewName;
     std::set<std::string> given;
     for (const std::string& name : entries) {

@@ -28,6 +28,7 @@ struct BatchPlan {
     std::string sourceFolder;  // ends with the separator
     std::string outputFolder;  // ends with the separator
     std::vector<PlannedFile> files;
+    bool keepOwnSize = false;  // each target at its picture's own size
 
     int Count(PlannedAction action) const;
     int WriteCount() const;

@@ -1,7 +1,10 @@
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
+#include "batch_compose.h"
+#include "batch_own_size.h"
 #include "batch_report.h"
 #include "cbrindordoc.h"
 #include "engine.h"
@@ -83,7 +86,8 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         Show(SourceRemovedMessage, PromptKind::Plain);
         return;
     }
-    const std::string folder = AbsoluteFolderOf(source2);
+    const std::string folder =
+        options.inputFolder.empty() ? AbsoluteFolderOf(source2) : AbsoluteFolderOf(options.inputFolder + "/.");
     const std::vector<std::string> entries = ListFolderEntries(folder);
     if (entries.empty()) {
         Show(NoImageFilesMessage, PromptKind::Plain);
@@ -125,6 +129,15 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
         prompts = &held;
     const auto started = std::chrono::steady_clock::now();
     const int total = int(plan.files.size());
+    std::optional<BatchComposer> composer;
+    if (engine)
+        composer.emplace(*engine);
+    // At each picture's own size the canvas changes per file; the view's is put back at the end.
+    const bool ownSize = engine && plan.keepOwnSize;
+    const CanvasRect viewCanvas = engine ? engine->canvasRect : CanvasRect{};
+    const int limitWidth = engine ? engine->CanvasLimitWidth() : 0, limitHeight = engine ? engine->CanvasLimitHeight() : 0;
+    const SourcePlacement viewPlacement = engine ? engine->placement[0] : SourcePlacement{};
+    const MarkAnchor anchor = ownSize ? FindMarkAnchor(*engine, 1) : MarkAnchor{};
     for (int i = 0; i < total; ++i) {
         const PlannedFile& file = plan.files[size_t(i)];
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
@@ -140,22 +153,40 @@ void CbrindorDoc::RunBatchPlan(BatchHost& host, const BatchPlan& plan, bool hold
             if (holdMessages)
                 report.Add(BatchProblemKind::Load, file, held.Take(failureReason));
         } else {
-            if (engine) {
-                engine->UpdateSourceGeometry(2);
-                engine->PlaceSource(1);
-                engine->PlaceSource(2);
-                engine->ComposeTarget();
+            std::string tooLarge;
+            if (ownSize && !FitCanvasToSource2(*engine, file.listedName, tooLarge)) {
+                if (holdMessages)
+                    report.Add(BatchProblemKind::Load, file, tooLarge);
+                else
+                    Show(tooLarge, PromptKind::Plain);
+            } else if (engine) {
+                if (ownSize)
+                    ApplyMarkAnchor(*engine, 1, anchor);
+                else
+                    engine->UpdateSourceGeometry(2);
+                composer->Compose();
             }
-            if (SaveTarget(plan.outputFolder + file.outputName, file.extension))
-                report.CountWritten();
-            else if (holdMessages)
-                report.Add(BatchProblemKind::Write, file, held.Take(failureReason));
+            if (tooLarge.empty()) {
+                if (SaveTarget(plan.outputFolder + file.outputName, file.extension))
+                    report.CountWritten();
+                else if (holdMessages)
+                    report.Add(BatchProblemKind::Write, file, held.Take(failureReason));
+            }
         }
         if (EscapeRequested(host) || host.CancelRequested()) {
             report.MarkStopped();
             break;
         }
         host.ShowFileCount(FileCountText + std::to_string(report.Written()));
+    }
+    // The view shows and blends from the layers after the run.
+    if (composer)
+        composer->SettleLayers();
+    if (ownSize) {
+        engine->canvasRect = viewCanvas;
+        engine->SetCanvasLimit(limitWidth, limitHeight);
+        engine->placement[0] = viewPlacement;
+        engine->RecomputeAll();
     }
     prompts = shown;
 }

@@ -13,6 +13,7 @@
 #include "canvas.h"
 #include "imaging_io.h"
 #include "metadata.h"
+#include "placement_kernels.h"
 #include "source_image.h"
 
 namespace {

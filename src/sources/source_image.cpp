@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "codec_bytes.h"
+#include "placement_kernels.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "source_view.h"
+
 // One slot's pixel store: a packed bitmap block (40-byte info header, palette below 24 bits,
 // bottom-up rows padded to 4 bytes), a coverage mask of one byte per pixel and, for a picture
 // with transparency, an opacity plane (0..255, 255 opaque) of one byte per pixel.
@@ -53,8 +55,6 @@ void ReleaseAlpha(SourceImage& image);
 // Frees the plane when every one of its width x height values is 255, as an opaque picture
 // keeps none. Returns whether a plane remains.
 bool DropOpaqueAlpha(SourceImage& image, int width, int height);
-// Whether n opacity values are all 255; the engine's placement defines it.
-bool AllOpaque(const uint8_t* alpha, size_t n);
 
 // Header fields of a block, read little-endian.
 int32_t DibWidth(const uint8_t* dib);

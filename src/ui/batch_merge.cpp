@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -15,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "dialog_exchange.h"
+#include "dropped_paths.h"
 
 using namespace dialog_exchange;
 
@@ -90,6 +93,10 @@ batch_merge::batch_merge(const QString& source2Path, QWidget* parent)
         "All image files in the source 2 directory will be merged with source 1 and placed in the sub-directory "
         "below:",
         this);
+    input = new QLabel(this);
+    input->setObjectName("input");
+    input->setWordWrap(true);
+    input->hide();
     folder = new QLabel(defaultLabel, this);
     folder->setObjectName("folder");
     SetControlId(folder, FolderLabelId);
@@ -116,6 +123,7 @@ batch_merge::batch_merge(const QString& source2Path, QWidget* parent)
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
+    layout->addWidget(input);
     layout->addWidget(where);
     layout->addWidget(folder);
     layout->addWidget(stop);
@@ -128,6 +136,36 @@ batch_merge::batch_merge(const QString& source2Path, QWidget* parent)
     setTabOrder(cancel, optionsToggle);
     ok->setFocus();
     SetOptions(BatchOptions{});
+    setAcceptDrops(true);
+}
+
+void batch_merge::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedPaths(event->mimeData(), DroppedKind::Folders).size() == 1)
+        event->acceptProposedAction();
+}
+
+void batch_merge::dropEvent(QDropEvent* event)
+{
+    const QStringList folders = DroppedPaths(event->mimeData(), DroppedKind::Folders);
+    if (folders.size() != 1)
+        return;
+    event->acceptProposedAction();
+    SetInputFolder(folders.first());
+}
+
+void batch_merge::SetInputFolder(const QString& folderPath)
+{
+    // An output folder left at the default follows to the new folder's "output".
+    const bool defaultOutput = IsDefaultOutputFolder(sourceFolder.toStdString(), outputFolder->text().trimmed().toStdString());
+    inputFolder = folderPath;
+    sourceFolder = folderPath.endsWith(Separator) ? folderPath : folderPath + Separator;
+    defaultLabel = ShortFolderLabel(sourceFolder + "output");
+    input->setText("Merging the image files of " + ShortFolderLabel(folderPath) + " instead of the source 2 directory.");
+    input->show();
+    if (defaultOutput)
+        outputFolder->setText(QString::fromStdString(ResolveOutputFolder(sourceFolder.toStdString(), "")).chopped(1));
+    FollowChoices();
 }
 
 void batch_merge::BuildOptions()
@@ -163,6 +201,10 @@ void batch_merge::BuildOptions()
     reportAtEnd->setObjectName("reportAtEnd");
     dryRun = new QCheckBox("Dry run: list what would be written first", optionsPart);
     dryRun->setObjectName("dryRun");
+    keepOwnSize = new QCheckBox("Keep each picture's own size", optionsPart);
+    keepOwnSize->setObjectName("keepOwnSize");
+    stripMetadata = new QCheckBox("Remove metadata", optionsPart);
+    stripMetadata->setObjectName("stripMetadata");
 
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(outputFolder, 1);
@@ -186,6 +228,8 @@ void batch_merge::BuildOptions()
     form->addRow(label("When an output &exists:", whenExists), whenExists);
     form->addRow(reportAtEnd);
     form->addRow(dryRun);
+    form->addRow(keepOwnSize);
+    form->addRow(stripMetadata);
     optionsPart->setVisible(false);
 
     connect(browse, &QPushButton::clicked, this, &batch_merge::BrowseFolder);
@@ -204,6 +248,8 @@ void batch_merge::SetOptions(const BatchOptions& options)
     whenExists->setCurrentIndex(int(options.whenExists));
     reportAtEnd->setChecked(options.reportAtEnd);
     dryRun->setChecked(options.dryRun);
+    keepOwnSize->setChecked(options.keepOwnSize);
+    stripMetadata->setChecked(options.stripMetadata);
     ShowOptions(options.optionsShown);
     FollowChoices();
 }
@@ -219,7 +265,10 @@ BatchOptions batch_merge::Options() const
     options.whenExists = ExistingOutput(whenExists->currentIndex());
     options.reportAtEnd = reportAtEnd->isChecked();
     options.dryRun = dryRun->isChecked();
+    options.keepOwnSize = keepOwnSize->isChecked();
+    options.stripMetadata = stripMetadata->isChecked();
     options.optionsShown = OptionsShown();
+    options.inputFolder = inputFolder.toStdString();
     return options;
 }
 

@@ -35,6 +35,13 @@ public:
     BatchOptions Options() const;
     void ShowOptions(bool shown);
     bool OptionsShown() const;
+    // The pictures of another folder are merged instead of source 2's (a folder dropped here).
+    void SetInputFolder(const QString& folderPath);
+    QString InputFolder() const { return inputFolder; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildOptions();
@@ -44,7 +51,9 @@ private:
     void FollowChoices();
     QString ResolvedFolder() const;
 
-    QString sourceFolder;  // source 2's folder, ending with the separator
+    QString sourceFolder;  // the input folder, ending with the separator
+    QString inputFolder;   // empty: source 2's folder
+    QLabel* input = nullptr;
     QString defaultLabel;
     QLabel* folder = nullptr;
     QToolButton* optionsToggle = nullptr;
@@ -55,4 +64,6 @@ private:
     QComboBox* whenExists = nullptr;
     QCheckBox* reportAtEnd = nullptr;
     QCheckBox* dryRun = nullptr;
+    QCheckBox* keepOwnSize = nullptr;
+    QCheckBox* stripMetadata = nullptr;
 };

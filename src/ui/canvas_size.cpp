@@ -1,5 +1,6 @@
 #include "canvas_size.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,6 +38,12 @@ canvas_size::canvas_size(Hooks h, Prompts& p, QWidget* parent) : QDialog(parent)
     heightEdit->setObjectName("height");
     SetControlId(widthEdit, WidthId);
     SetControlId(heightEdit, HeightId);
+    followSource2 = new QCheckBox("Same size as source 2", this);
+    followSource2->setObjectName("followSource2");
+    connect(followSource2, &QCheckBox::toggled, this, [this](bool on) {
+        widthEdit->setEnabled(!on);
+        heightEdit->setEnabled(!on);
+    });
     auto* ok = new QPushButton("OK", this);
     auto* cancel = new QPushButton("Cancel", this);
     ok->setDefault(true);
@@ -62,11 +69,13 @@ canvas_size::canvas_size(Hooks h, Prompts& p, QWidget* parent) : QDialog(parent)
     layout->addWidget(what);
     layout->addWidget(note);
     layout->addLayout(fields);
+    layout->addWidget(followSource2);
     layout->addLayout(buttons);
     setMinimumWidth(DluX(200));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     setTabOrder(widthEdit, heightEdit);
-    setTabOrder(heightEdit, ok);
+    setTabOrder(heightEdit, followSource2);
+    setTabOrder(followSource2, ok);
     setTabOrder(ok, cancel);
     connect(ok, &QPushButton::clicked, this, &canvas_size::accept);
     connect(cancel, &QPushButton::clicked, this, &canvas_size::reject);
@@ -75,10 +84,22 @@ canvas_size::canvas_size(Hooks h, Prompts& p, QWidget* parent) : QDialog(parent)
     height = hooks.readSetting(HeightKey, DefaultHeight);
     widthEdit->setText(QString::number(width));
     heightEdit->setText(QString::number(height));
+    followSource2->setChecked(hooks.readSetting(FollowKey, 0) == 1);
 }
+
+bool canvas_size::FollowsSource2() const { return followSource2->isChecked(); }
 
 void canvas_size::accept()
 {
+    if (FollowsSource2()) {
+        // The stored width and height stay for when the choice is turned off again.
+        if (hooks.followSource2 && !hooks.followSource2())
+            return;
+        hooks.scrollTarget();
+        hooks.writeSetting(FollowKey, 1);
+        QDialog::accept();
+        return;
+    }
     const auto w = ReadInt(*widthEdit, MinSide, MaxCanvasWidth, prompts);
     if (!w)
         return;
@@ -91,5 +112,6 @@ void canvas_size::accept()
     hooks.scrollTarget();
     hooks.writeSetting(WidthKey, width);
     hooks.writeSetting(HeightKey, height);
+    hooks.writeSetting(FollowKey, 0);
     QDialog::accept();
 }

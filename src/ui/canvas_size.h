@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class Prompts;
+class QCheckBox;
 class QLineEdit;
 
 // "Target Image Size": the canvas width and height, shown from the settings and, on OK,
@@ -22,12 +23,18 @@ public:
         std::function<void(const char* key, int value)> writeSetting;   // section "Configure"
         std::function<void(int width, int height)> placeCanvasRect;
         std::function<void()> scrollTarget;  // command 32806 to the properties pane
+        // The canvas takes source 2's size; false when source 2 is too large (and said so).
+        std::function<bool()> followSource2;
     };
 
     canvas_size(Hooks hooks, Prompts& prompts, QWidget* parent = nullptr);
 
     int TargetWidth() const { return width; }
     int TargetHeight() const { return height; }
+    bool FollowsSource2() const;
+
+    // The stored choice of a canvas that follows source 2's size.
+    static constexpr char FollowKey[] = "canvas_follows_source2";
 
 public slots:
     void accept() override;
@@ -39,4 +46,5 @@ private:
     int height = 0;
     QLineEdit* widthEdit = nullptr;
     QLineEdit* heightEdit = nullptr;
+    QCheckBox* followSource2 = nullptr;
 };

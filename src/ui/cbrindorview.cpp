@@ -2,17 +2,23 @@
 
 #include <cmath>
 
+#include <QFileInfo>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "canvas_size.h"
 #include "cbrindordoc.h"
 #include "cmainframe.h"
 #include "command_table.h"
 #include "cpropertieswnd.h"
+#include "dropped_paths.h"
 #include "edit_recorder.h"
 #include "flying_tips.h"
+#include "message_box.h"
 #include "ports.h"
 #include "start_button.h"
 #include "wnd_status_bar.h"
@@ -33,11 +39,14 @@ CbrindorView::CbrindorView(CbrindorDoc& document, QWidget* parent)
     setObjectName("CbrindorView");
     setAccessibleName("Target view");
     engine->SetListener(this);
+    engine->SetThreads(InteractiveThreads);
     doc.SetEngine(engine.get());
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setFrameShape(QFrame::NoFrame);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int p) { OnScrollBar(Qt::Horizontal, p); });
@@ -80,22 +89,84 @@ void CbrindorView::OnInitialUpdate()
         statusBar->PaintSourcePanes(-1);
     }
     if (TwoSources()) {
-        int w = DefaultCanvasWidth, h = DefaultCanvasHeight;
-        if (settings) {
-            w = settings->ReadInt("Configure", "canvas_width", DefaultCanvasWidth);
-            h = settings->ReadInt("Configure", "canvas_height", DefaultCanvasHeight);
-        }
-        // A store edited by hand must not push the canvas past its buffers.
-        w = std::clamp(w, 1, MaxCanvasWidth);
-        h = std::clamp(h, 1, MaxCanvasHeight);
-        PlaceCanvasRect(w, h);
-        SetScrollSizes(w, h);
+        const std::optional<QSize> own = CanvasFollowsSource2() ? Source2CanvasSize() : std::nullopt;
+        ApplyCanvasSize(own.value_or(StoredCanvasSize()), own.has_value());
+        FollowFit();
+        SetScrollSizes(TargetScrollSize());
         RecomputeAll();
         viewport()->repaint();
     } else {
         engine->canvasRect = CanvasRect{0, 0, ClientWidth(), ClientHeight()};
         SetScrollSizes(doc.viewExtent.width, doc.viewExtent.height);
         viewport()->update();
+    }
+    ShowZoom();
+}
+
+QSize CbrindorView::StoredCanvasSize() const
+{
+    int w = DefaultCanvasWidth, h = DefaultCanvasHeight;
+    if (settings) {
+        w = settings->ReadInt("Configure", "canvas_width", DefaultCanvasWidth);
+        h = settings->ReadInt("Configure", "canvas_height", DefaultCanvasHeight);
+    }
+    // A store edited by hand must not push the canvas past its buffers.
+    return {std::clamp(w, 1, MaxCanvasWidth), std::clamp(h, 1, MaxCanvasHeight)};
+}
+
+bool CbrindorView::CanvasFollowsSource2() const
+{
+    return settings && settings->ReadInt("Configure", canvas_size::FollowKey, 0) == 1;
+}
+
+std::optional<QSize> CbrindorView::Source2CanvasSize()
+{
+    if (!TwoSources())
+        return std::nullopt;
+    const QSize size(doc.Width(2), doc.Height(2));
+    if (CanvasWithinBudget(size.width(), size.height())) {
+        refusedSize = QSize();
+        return size;
+    }
+    if (size != refusedSize) {
+        refusedSize = size;
+        const std::string name =
+            doc.kind[1] == SourceKind::ImageFile ? QFileInfo(QString::fromStdString(doc.path[1])).fileName().toStdString()
+                                                 : std::string("Source 2");
+        ShowMessageBox(CanvasTooLargeText(name, size.width(), size.height()), PromptKind::Plain);
+    }
+    return std::nullopt;
+}
+
+void CbrindorView::ApplyCanvasSize(QSize size, bool ownSize)
+{
+    // The fixed sizes keep the fixed limit, so their results stay as they always were.
+    engine->SetCanvasLimit(ownSize ? std::max(size.width(), MaxCanvasWidth) : MaxCanvasWidth,
+                           ownSize ? std::max(size.height(), MaxCanvasHeight) : MaxCanvasHeight);
+    PlaceCanvasRect(size.width(), size.height());
+    // A photo's own size is seldom the view's: it is shown whole until zoomed.
+    if (ownSize)
+        zoomFits = true;
+}
+
+void CbrindorView::Source2Changed()
+{
+    if (!TwoSources() || !CanvasFollowsSource2())
+        return;
+    const std::optional<QSize> own = Source2CanvasSize();
+    const QSize size = own.value_or(StoredCanvasSize());
+    const CanvasRect& c = engine->canvasRect;
+    if (size == QSize(c.Width(), c.Height()))
+        return;
+    // The document places and composes the new source after this.
+    ApplyCanvasSize(size, own.has_value());
+    FollowFit();
+    if (mode == ScrollMode::Target) {
+        SetScrollSizes(TargetScrollSize());
+        ScrollToPosition(0, 0);
+        targetScrollX = targetScrollY = 0;
+    } else {
+        EnterSourceScroll(scrollSource);
     }
 }
 
@@ -137,8 +208,7 @@ void CbrindorView::ScrollToPosition(int x, int y)
 void CbrindorView::EnterTargetScroll()
 {
     mode = ScrollMode::Target;
-    const CanvasRect& c = engine->canvasRect;
-    SetScrollSizes(c.Width(), c.Height());
+    SetScrollSizes(TargetScrollSize());
     ScrollToPosition(0, 0);
     targetScrollX = horizontalScrollBar()->value();
     targetScrollY = verticalScrollBar()->value();
@@ -201,24 +271,101 @@ void CbrindorView::scrollContentsBy(int, int)
 
 void CbrindorView::resizeEvent(QResizeEvent* event)
 {
+    // At 100 % a new client size starts the target from its corner and drops the zone, whose
+    // corners are client points; a zoomed view keeps its place and moves the zone along.
+    const bool plain = zoom == 1;
     if (TwoSources()) {
         // Centred first: a source mode's scroll sizes repaint at once, and must show the new place.
         const CanvasRect c = engine->canvasRect;
         PlaceCanvasRect(c.Width(), c.Height());
+        if (!plain) {
+            const CanvasRect& moved = engine->canvasRect;
+            view_geometry::MoveZone(engine->zone, moved.left - c.left, moved.top - c.top);
+        }
+        FollowFit();
         if (mode == ScrollMode::Target)
-            SetScrollSizes(c.Width(), c.Height());
+            SetScrollSizes(TargetScrollSize());
         else
             EnterSourceScroll(scrollSource);
-        targetScrollX = targetScrollY = 0;
-        if (mode == ScrollMode::Target)
-            ScrollToPosition(0, 0);
+        if (plain) {
+            targetScrollX = targetScrollY = 0;
+            if (mode == ScrollMode::Target)
+                ScrollToPosition(0, 0);
+        } else if (mode == ScrollMode::Target) {
+            targetScrollX = horizontalScrollBar()->value();
+            targetScrollY = verticalScrollBar()->value();
+        }
     } else {
         UpdateScrollBars();
     }
-    engine->zone.valid = false;
-    zoneOutlineShown = false;
+    if (plain) {
+        engine->zone.valid = false;
+        zoneOutlineShown = false;
+    }
     viewport()->update();
     QAbstractScrollArea::resizeEvent(event);
+}
+
+QSize CbrindorView::TargetScrollSize() const
+{
+    const CanvasRect& c = engine->canvasRect;
+    if (zoom == 1)
+        return {c.Width(), c.Height()};
+    return {view_zoom::Scaled(c.Width(), zoom), view_zoom::Scaled(c.Height(), zoom)};
+}
+
+void CbrindorView::FollowFit()
+{
+    if (zoomFits) {
+        const CanvasRect& c = engine->canvasRect;
+        zoom = view_zoom::FitZoom(c.Width(), c.Height(), ClientWidth(), ClientHeight());
+    }
+    ShowZoom();
+}
+
+void CbrindorView::ShowZoom()
+{
+    if (statusBar)
+        statusBar->SetZoomText(TwoSources() ? QString::fromStdString(view_zoom::PercentText(zoom)) : QString());
+}
+
+void CbrindorView::ZoomAround(double z, QPointF anchor)
+{
+    zoomFits = false;
+    z = std::clamp(z, view_zoom::MinZoom, view_zoom::MaxZoom);
+    if (!TwoSources() || z == zoom) {
+        ShowZoom();
+        return;
+    }
+    const view_geometry::Point kept = Logical(anchor);
+    zoom = z;
+    if (mode == ScrollMode::Target) {
+        SetScrollSizes(TargetScrollSize());
+        const qreal r = DeviceRatio();
+        const view_geometry::Point at =
+            Mapping().ScrollToShow(kept, int(std::floor(anchor.x() * r)), int(std::floor(anchor.y() * r)));
+        ScrollToPosition(at.x, at.y);
+        targetScrollX = horizontalScrollBar()->value();
+        targetScrollY = verticalScrollBar()->value();
+    }
+    ShowZoom();
+    viewport()->update();
+}
+
+void CbrindorView::ZoomIn() { ZoomAround(view_zoom::StepIn(zoom), QRectF(viewport()->rect()).center()); }
+void CbrindorView::ZoomOut() { ZoomAround(view_zoom::StepOut(zoom), QRectF(viewport()->rect()).center()); }
+void CbrindorView::ZoomActualSize() { ZoomAround(1, QRectF(viewport()->rect()).center()); }
+
+void CbrindorView::ZoomToFit()
+{
+    zoomFits = true;
+    FollowFit();
+    if (mode == ScrollMode::Target) {
+        SetScrollSizes(TargetScrollSize());
+        ScrollToPosition(0, 0);
+        targetScrollX = targetScrollY = 0;
+    }
+    viewport()->update();
 }
 
 void CbrindorView::PresentTarget()
@@ -368,3 +515,37 @@ flying_tips* CbrindorView::OpenTip(const QRect& rect, const QString& text)
 }
 
 void CbrindorView::CloseTip() { tip.reset(); }
+
+void CbrindorView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedPaths(event->mimeData(), DroppedKind::Files).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CbrindorView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedPaths(event->mimeData(), DroppedKind::Files).isEmpty())
+        event->acceptProposedAction();
+}
+
+// Each dropped picture opens as File Open would open it, at most one per slot.
+void CbrindorView::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = DroppedPaths(event->mimeData(), DroppedKind::Files);
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    for (const QString& path : paths.mid(0, 2))
+        doc.OpenDocument(path.toStdString());
+}
+
+bool CbrindorView::ReplaceSourceWith(SourceIndex s, const QString& path)
+{
+    // Slots fill in order: a line of an empty slot takes the picture by the usual rule.
+    if (doc.SourceCount() < s)
+        return doc.OpenDocument(path.toStdString());
+    if (!doc.LoadSourceFile(s, path.toStdString()))
+        return false;
+    doc.RefreshAfterSourceChange();
+    return true;
+}

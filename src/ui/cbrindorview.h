@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -8,10 +9,12 @@
 
 #include "engine.h"
 #include "view_geometry.h"
+#include "view_zoom.h"
 
 class CbrindorDoc;
 class CMainFrame;
 class CPropertiesWnd;
+class QImage;
 class QPainter;
 class QPrinter;
 class QPushButton;
@@ -31,6 +34,8 @@ class CbrindorView : public QAbstractScrollArea, public EngineListener {
 public:
     static constexpr int StartButtonWidth = 80, StartButtonHeight = 48;
     static constexpr int TipId = 149;
+    // Threads of the interactive recompute; its results do not depend on the count.
+    static constexpr int InteractiveThreads = 2;
 
     CbrindorView(CbrindorDoc& doc, QWidget* parent = nullptr);
     ~CbrindorView() override;
@@ -50,6 +55,13 @@ public:
     void PresentTarget();
     void ShowSourceAlone(int s);
     void PlaceCanvasRect(int w, int h);
+    // A picture dropped on a source's file-name line replaces that source (an empty slot fills
+    // by the usual rule); false when nothing was loaded.
+    bool ReplaceSourceWith(SourceIndex s, const QString& path);
+    // Source 2 is another picture: a canvas that follows its size takes the new size.
+    void Source2Changed();
+    // Whether the stored choice makes the canvas follow source 2's size.
+    bool CanvasFollowsSource2() const;
     // The empty-state buttons, ids 133, 134 and 57637.
     void CreateStartButtons();
     void RemoveStartButtons();
@@ -90,6 +102,20 @@ public:
     QSize ScrollSize() const { return scrollSize; }
     view_geometry::Point DragStart() const { return dragStart; }
 
+    // Zoom of what is shown; 1 is one target pixel to one device pixel.
+    double Zoom() const { return zoom; }
+    // Whether the zoom follows the client so the whole target shows.
+    bool ZoomFits() const { return zoomFits; }
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomToFit();
+    void ZoomActualSize();
+    // A fixed zoom keeping the canvas point under `anchor` (client position) in place.
+    void ZoomAround(double z, QPointF anchor);
+    // The client position of a canvas point as shown now (device pixels), and the reverse.
+    QPoint ClientOf(view_geometry::Point p) const { return Client(p); }
+    view_geometry::Point CanvasPointAt(const QPointF& client) const { return Logical(client); }
+
     // The flying tip over the view, at most one; the pane's centering tip arming.
     flying_tips* Tip() const { return tip.get(); }
     // Opens a tip at rect (view client coordinates) with text, unless one is open.
@@ -120,9 +146,20 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void SetScrollSizes(int w, int h);
+    void SetScrollSizes(QSize size) { SetScrollSizes(size.width(), size.height()); }
+    // The target mode's scrollable size: the canvas as shown at the zoom.
+    QSize TargetScrollSize() const;
+    view_zoom::Mapping Mapping() const;
+    // The fitted zoom follows a new canvas or client size; the status bar shows the zoom.
+    void FollowFit();
+    void ShowZoom();
     void ScrollToPosition(int x, int y);
     void UpdateScrollBars();
     void OnScrollBar(Qt::Orientation orientation, int position);
@@ -137,10 +174,18 @@ private:
     void SetSelector(int entry);
     void UpdateCursor();
     bool RunTargetSizeDialogDefault();
+    // The stored fixed canvas size, held within the fixed buffers' limits.
+    QSize StoredCanvasSize() const;
+    // Source 2's size when it can be the canvas; a refused size is told once.
+    std::optional<QSize> Source2CanvasSize();
+    // Sets the canvas size and the engine's limit: raised for source 2's own size only.
+    void ApplyCanvasSize(QSize size, bool ownSize);
 
     void PaintEmptyState(QPainter& p);
     void PaintMargin(QPainter& p);
     void PaintTarget(QPainter& p);
+    // A w x h picture of canvas pixels drawn through the zoom.
+    void PaintScaled(QPainter& p, const QImage& picture, int w, int h);
     void PaintSourceAlone(QPainter& p, int s);
     void PaintOverlay(QPainter& p);
     void OnLeftRelease(view_geometry::Point p);
@@ -160,6 +205,9 @@ private:
     int targetScrollY = 0;
     int displayedSource = -1;
     QSize scrollSize{1, 1};
+    double zoom = 1;
+    bool zoomFits = false;
+    QSize refusedSize;
     bool adjustingScroll = false;
 
     bool zoneDrag = false;   // left button captured

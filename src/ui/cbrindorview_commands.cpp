@@ -72,7 +72,17 @@ bool CbrindorView::RunTargetSizeDialogDefault()
         if (settings)
             settings->WriteInt("Configure", key, value);
     };
-    hooks.placeCanvasRect = [this](int w, int h) { PlaceCanvasRect(w, h); };
+    hooks.placeCanvasRect = [this](int w, int h) { ApplyCanvasSize(QSize(w, h), false); };
+    hooks.followSource2 = [this] {
+        // Without a source 2 yet, the canvas follows the one that comes.
+        if (!TwoSources())
+            return true;
+        refusedSize = QSize();
+        const std::optional<QSize> own = Source2CanvasSize();
+        if (own)
+            ApplyCanvasSize(*own, true);
+        return own.has_value();
+    };
     hooks.scrollTarget = [this] {
         if (pane)
             pane->SendCommand(cmd::ScrollTarget);
@@ -89,8 +99,8 @@ void CbrindorView::OnTargetSize()
     if (!accepted)
         return;
     targetScrollX = targetScrollY = 0;
-    const CanvasRect& c = engine->canvasRect;
-    SetScrollSizes(c.Width(), c.Height());
+    FollowFit();
+    SetScrollSizes(TargetScrollSize());
     ScrollToPosition(0, 0);
     RecomputeAll();
     viewport()->repaint();

@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 
 #include "cbrindordoc.h"
@@ -23,16 +24,37 @@ constexpr char MoveInTargetModeText[] =
 
 }  // namespace
 
+view_zoom::Mapping CbrindorView::Mapping() const
+{
+    view_zoom::Mapping m = view_zoom::Mapping::For(zoom, engine->canvasRect, ClientWidth(), ClientHeight());
+    // The target's bars scroll what is shown; a source mode's bars move the source instead.
+    const view_geometry::Point bars{horizontalScrollBar()->value(), verticalScrollBar()->value()};
+    (mode == ScrollMode::Target ? m.scroll : m.offset) = bars;
+    return m;
+}
+
 view_geometry::Point CbrindorView::Logical(const QPointF& client) const
 {
     const qreal r = DeviceRatio();
-    return {int(std::floor(client.x() * r)) + horizontalScrollBar()->value(),
-            int(std::floor(client.y() * r)) + verticalScrollBar()->value()};
+    return Mapping().ToCanvas(std::floor(client.x() * r), std::floor(client.y() * r));
 }
 
 QPoint CbrindorView::Client(view_geometry::Point logical) const
 {
-    return {logical.x - horizontalScrollBar()->value(), logical.y - verticalScrollBar()->value()};
+    const view_geometry::Point p = Mapping().ToClient(logical);
+    return {p.x, p.y};
+}
+
+void CbrindorView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || !TwoSources()) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const int delta = event->angleDelta().y();
+    if (delta != 0)
+        ZoomAround(delta > 0 ? view_zoom::StepIn(zoom) : view_zoom::StepOut(zoom), event->position());
+    event->accept();
 }
 
 void CbrindorView::mousePressEvent(QMouseEvent* event)

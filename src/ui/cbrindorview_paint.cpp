@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -70,7 +72,7 @@ void CbrindorView::PaintEmptyState(QPainter& p)
 
 void CbrindorView::PaintMargin(QPainter& p)
 {
-    const CanvasRect& c = engine->canvasRect;
+    const CanvasRect& c = Mapping().shown;
     const int cw = ClientWidth(), ch = ClientHeight();
     HatchRect(p, QRect(QPoint(0, 0), QPoint(c.left - 1, ch - 1)));
     HatchRect(p, QRect(QPoint(c.right, 0), QPoint(cw - 1, ch - 1)));
@@ -78,12 +80,26 @@ void CbrindorView::PaintMargin(QPainter& p)
     HatchRect(p, QRect(QPoint(0, c.bottom), QPoint(c.right - 1, ch - 1)));
 }
 
+void CbrindorView::PaintScaled(QPainter& p, const QImage& picture, int w, int h)
+{
+    const view_zoom::Mapping m = Mapping();
+    const QRectF dest(m.shown.left - m.scroll.x, m.shown.top - m.scroll.y, w * zoom, h * zoom);
+    p.fillRect(QRect(m.shown.left, m.shown.top, m.shown.Width(), m.shown.Height()), Qt::black);
+    // Shrunk pictures are smoothed; enlarged ones show their pixels as squares.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, zoom < 1);
+    p.drawImage(dest, picture, QRectF(0, 0, w, h));
+}
+
 void CbrindorView::PaintTarget(QPainter& p)
 {
     const CanvasRect& c = engine->canvasRect;
+    const QImage picture = TargetPicture(engine->target);
+    if (zoom != 1) {
+        PaintScaled(p, picture, c.Width(), c.Height());
+        return;
+    }
     const QRect dest(c.left, c.top, c.Width(), c.Height());
     p.fillRect(dest, Qt::black);
-    const QImage picture = TargetPicture(engine->target);
     const bool targetMode = mode == ScrollMode::Target;
     const QRect source(targetMode ? targetScrollX : 0, targetMode ? targetScrollY : 0, c.Width(),
                        c.Height());
@@ -93,8 +109,9 @@ void CbrindorView::PaintTarget(QPainter& p)
 void CbrindorView::PaintSourceAlone(QPainter& p, int s)
 {
     const SourceLayer& layer = engine->layer[s - 1];
-    const int w = std::min(layer.width, MaxCanvasWidth);
-    const int h = std::min(layer.height, MaxCanvasHeight);
+    // Only what the layer stores is read: its storage follows the canvas in use.
+    const int w = std::min({layer.width, engine->CanvasLimitWidth(), layer.stride});
+    const int h = std::min({layer.height, engine->CanvasLimitHeight(), layer.rowCount});
     const int shown = view_geometry::DisplayedSourceWidth(w);
     if (shown <= 0 || h <= 0)
         return;
@@ -110,6 +127,10 @@ void CbrindorView::PaintSourceAlone(QPainter& p, int s)
             out[1] = covered ? px[col * 3 + 1] : base.green;
             out[2] = covered ? px[col * 3] : base.blue;
         }
+    }
+    if (zoom != 1) {
+        PaintScaled(p, img, shown, h);
+        return;
     }
     const CanvasRect& c = engine->canvasRect;
     const bool targetMode = mode == ScrollMode::Target;

@@ -356,6 +356,9 @@ void CMainFrame::SourceNameChanged(SourceIndex s, const std::string& text)
         edits->SourcesChanged();
     if (pane && pane->Contents())
         pane->Contents()->SetFileName(s, QString::fromStdString(text));
+    // A batch keeps the canvas it started with; its own-size choice is its own.
+    if (s == 2 && view && !batchRunning)
+        view->Source2Changed();
 }
 
 void CMainFrame::ViewsNeedUpdate()
@@ -390,6 +393,8 @@ void CMainFrame::SetBatchRunning(bool running)
     if (!running)
         EndBatchProgress();
     view->setEnabled(!running);
+    // The window batch keeps to one thread; the view shares its recomputes between the cores.
+    view->GetEngine().SetThreads(running ? 1 : CbrindorView::InteractiveThreads);
     if (pane->widget())
         pane->widget()->setEnabled(!running);
     if (!running)

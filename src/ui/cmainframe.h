@@ -122,6 +122,7 @@ private:
     void OnBaseColour();
     void OnTargetSize();
     void OnPositioning();
+    void OnZoom();
     void OnHelpTopics();
     void OnAbout();
     void OnFileNew();

@@ -43,6 +43,10 @@ const CMainFrame::Binding CMainFrame::Bindings[] = {
     {cmd::Redo, &CMainFrame::OnRedo},
     {cmd::SavePreset, &CMainFrame::OnSavePreset},
     {cmd::LoadPreset, &CMainFrame::OnLoadPreset},
+    {cmd::ZoomIn, &CMainFrame::OnZoom},
+    {cmd::ZoomOut, &CMainFrame::OnZoom},
+    {cmd::ZoomFit, &CMainFrame::OnZoom},
+    {cmd::ZoomActual, &CMainFrame::OnZoom},
     {cmd::NextPane, &CMainFrame::OnNothing},
     {cmd::PrevPane, &CMainFrame::OnNothing},
 };
@@ -100,6 +104,24 @@ void CMainFrame::OnPositioning()
     if (pane && pane->Contents() && pane->Contents()->RunCommand(id))
         return;
     view->GetEngine().RunPlacementCommand(id);
+}
+
+void CMainFrame::OnZoom()
+{
+    switch (runningCommand) {
+    case cmd::ZoomIn:
+        view->ZoomIn();
+        break;
+    case cmd::ZoomOut:
+        view->ZoomOut();
+        break;
+    case cmd::ZoomFit:
+        view->ZoomToFit();
+        break;
+    default:
+        view->ZoomActualSize();
+        break;
+    }
 }
 
 void CMainFrame::OnHelpTopics() { ShowHelpTopics(this); }

@@ -75,6 +75,12 @@ const std::vector<CommandInfo> Commands = {
      "\nShove source 2 to the bottom right of the target image.", {}, R::TwoSources, Edits},
     {cmd::Middle2, "middle", "\nShove source 2 to the middle of the target image.", {},
      R::TwoSources, Edits},
+    {cmd::ZoomIn, "Zoom &In\tCtrl++", "Show the target larger\nZoom In", {"Ctrl++", "Ctrl+="}, R::TwoSources},
+    {cmd::ZoomOut, "Zoom &Out\tCtrl+-", "Show the target smaller\nZoom Out", {"Ctrl+-"}, R::TwoSources},
+    {cmd::ZoomFit, "Zoom to &Fit\tCtrl+0", "Show the whole target in the view\nZoom to Fit", {"Ctrl+0"},
+     R::TwoSources},
+    {cmd::ZoomActual, "&Actual Size\tCtrl+1", "Show the target one pixel to one screen pixel\nActual Size",
+     {"Ctrl+1"}, R::TwoSources},
     {cmd::LookSystem, "&System", "Follow the desktop's light or dark colour scheme\nSystem", {}},
     {cmd::Look2000, "Windows &2000", "", {}},
     {cmd::LookOfficeXP, "Office &XP", "", {}},
@@ -159,7 +165,9 @@ const std::vector<MenuEntry>& MainMenu()
                                Item(cmd::LookVS2005),
                                Popup("Office 200&7", {Item(cmd::LookBlue), Item(cmd::LookBlack),
                                                       Item(cmd::LookSilver),
-                                                      Item(cmd::LookAqua)})})}),
+                                                      Item(cmd::LookAqua)})}),
+                        Separator(), Item(cmd::ZoomIn), Item(cmd::ZoomOut), Item(cmd::ZoomFit),
+                        Item(cmd::ZoomActual)}),
         Popup("&Help", {Item(cmd::HelpIndex), Separator(), Item(cmd::AppAbout)}),
     };
     return menu;

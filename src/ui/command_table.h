@@ -24,6 +24,8 @@ constexpr int RecentFirst = 57616, RecentLast = 57631, MaxRecentFiles = 16;
 constexpr int Copy = 57634, Cut = 57635, Paste = 57637, Undo = 57643;
 // Beyond the classic table: redo and the preset files (undo keeps the classic 57643).
 constexpr int Redo = 33100, SavePreset = 33101, LoadPreset = 33102;
+// The view's zoom; it changes only what is shown.
+constexpr int ZoomIn = 33110, ZoomOut = 33111, ZoomFit = 33112, ZoomActual = 33113;
 constexpr int AppAbout = 57664, AppExit = 57665, HelpIndex = 57667, HelpFinder = 57671,
               ContextHelp = 57669, Help = 57670, NextPane = 57680, PrevPane = 57681;
 }  // namespace cmd

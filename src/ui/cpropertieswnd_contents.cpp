@@ -169,6 +169,11 @@ void CPropertiesWndContents::BuildButtons()
     fileLine[1] = new file_names(FileTwoId, 2, "Source 2 not loaded", this);
     fileLine[0]->setObjectName("source_file1");
     fileLine[1]->setObjectName("source_file2");
+    for (file_names* fileName : fileLine)
+        connect(fileName, &file_names::pictureDropped, this, [this](int line, const QString& path) {
+            if (context.view)
+                context.view->ReplaceSourceWith(SourceIndex(line), path);
+        });
     statistics = new stats(
         [this] {
             if (SourceCount() != 2)

@@ -1,10 +1,13 @@
 #include "cpropertieswnd_controls.h"
 
+#include <QDropEvent>
 #include <QLayout>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "dialog_exchange.h"
+#include "dropped_paths.h"
 
 namespace {
 const QColor LineOneColour(255, 192, 192);
@@ -80,6 +83,22 @@ file_names::file_names(int id, int l, const QString& t, QWidget* parent) : QWidg
     setFont(SmallFont());
     setAccessibleName(text);
     setAccessibleDescription(QString("Source %1 file").arg(line));
+    setAcceptDrops(true);
+}
+
+void file_names::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedPaths(event->mimeData(), DroppedKind::Files).size() == 1)
+        event->acceptProposedAction();
+}
+
+void file_names::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = DroppedPaths(event->mimeData(), DroppedKind::Files);
+    if (paths.size() != 1)
+        return;
+    event->acceptProposedAction();
+    emit pictureDropped(line, paths.first());
 }
 
 QString file_names::Shorten(const QString& t)

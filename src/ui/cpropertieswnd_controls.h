@@ -53,8 +53,14 @@ public:
     int Line() const { return line; }
     QColor Background() const;
 
+signals:
+    // A picture file was dropped on the line.
+    void pictureDropped(int line, const QString& path);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     int line;

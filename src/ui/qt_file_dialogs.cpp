@@ -12,6 +12,16 @@ FileDialogResult QtFileDialogs::SaveFile(const FileDialogRequest& request)
     return Run(request, true);
 }
 
+bool QtFileDialogs::IsPictureOpen(const FileDialogRequest& request, bool save)
+{
+    if (save)
+        return false;
+    for (const FileFilter& f : request.filters)
+        if (f.pattern.find("*.bmp") != std::string::npos)
+            return true;
+    return false;
+}
+
 FileDialogResult QtFileDialogs::Run(const FileDialogRequest& request, bool save)
 {
     const QString title = QString::fromStdString(request.title);
@@ -21,23 +31,27 @@ FileDialogResult QtFileDialogs::Run(const FileDialogRequest& request, bool save)
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     QStringList names;
+    const bool allPictures = IsPictureOpen(request, save);
+    if (allPictures)
+        names << AllPicturesFilter;
     for (const FileFilter& f : request.filters)
         names << QString::fromStdString(f.description);
     dialog.setNameFilters(names);
     if (!request.initialFolder.empty())
         dialog.setDirectory(QString::fromStdString(request.initialFolder));
-    const int index = request.filterIndex >= 1 && request.filterIndex <= names.size()
+    const int first = allPictures ? 0 : 1;
+    const int index = request.filterIndex >= 1 && request.filterIndex <= int(request.filters.size())
                           ? request.filterIndex
-                          : 1;
+                          : first;
     if (!names.isEmpty())
-        dialog.selectNameFilter(names[index - 1]);
+        dialog.selectNameFilter(names[index - first]);
     FileDialogResult result;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return result;
     result.accepted = true;
     result.path = dialog.selectedFiles().first().toStdString();
-    result.filterIndex = int(names.indexOf(dialog.selectedNameFilter())) + 1;
-    if (result.filterIndex < 1)
-        result.filterIndex = 1;
+    result.filterIndex = int(names.indexOf(dialog.selectedNameFilter())) + first;
+    if (result.filterIndex < first)
+        result.filterIndex = first;
     return result;
 }

@@ -45,6 +45,16 @@ void StartZone(BlendZone& zone, Point p, const CanvasRect& canvas) { StartBlendZ
 
 bool ZoneHasCorners(const BlendZone& zone) { return zone.x1 != -1 && zone.y1 != -1; }
 
+void MoveZone(BlendZone& zone, int dx, int dy)
+{
+    if (!ZoneHasCorners(zone))
+        return;
+    zone.x1 += dx;
+    zone.x2 += dx;
+    zone.y1 += dy;
+    zone.y2 += dy;
+}
+
 bool FinishZone(BlendZone& zone, Point p, const CanvasRect& canvas)
 {
     FinishBlendZone(zone, canvas, p.x, p.y);

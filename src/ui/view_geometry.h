@@ -47,6 +47,8 @@ void StartZone(BlendZone& zone, Point p, const CanvasRect& canvas);
 // ready when it spans at least 10 pixels each way. Returns false when no zone was started.
 bool FinishZone(BlendZone& zone, Point p, const CanvasRect& canvas);
 bool ZoneHasCorners(const BlendZone& zone);
+// The zone's corners follow the canvas moved by (dx, dy) in the client.
+void MoveZone(BlendZone& zone, int dx, int dy);
 
 // Width shown for a source layer of width w: w + 1 with the two lowest bits cleared.
 int DisplayedSourceWidth(int w);

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolButton>
 
 #include "cbrindordoc.h"
 #include "cbrindorview.h"
@@ -142,12 +143,23 @@ wnd_status_bar::wnd_status_bar(CbrindorDoc& document, QWidget* parent)
     (void)accessible;
     setSizeGripEnabled(true);
     setMouseTracking(true);
+    zoom = new QToolButton(this);
+    zoom->setObjectName("zoom");
+    zoom->setAutoRaise(true);
+    zoom->setToolTip("Zoom: click for the whole target or 100 %");
+    zoom->hide();
+    connect(zoom, &QToolButton::clicked, this, [this] {
+        if (view)
+            view->ZoomFits() ? view->ZoomActualSize() : view->ZoomToFit();
+    });
     for (int i = 0; i < 5; ++i) {
         panes[i] = new status_pane(PaneSpecs[i].id, PaneSpecs[i].width, PaneSpecs[i].text, this);
-        if (i == 0)
+        if (i == 0) {
             addWidget(panes[i], 1);
-        else
+            addPermanentWidget(zoom);
+        } else {
             addPermanentWidget(panes[i]);
+        }
     }
     timer = new QTimer(this);
     timer->setInterval(TickMs);
@@ -160,6 +172,14 @@ void wnd_status_bar::SetMessageText(const QString& text)
 }
 
 QString wnd_status_bar::MessageText() const { return panes[0]->Text(); }
+
+void wnd_status_bar::SetZoomText(const QString& text)
+{
+    zoom->setText(text);
+    zoom->setVisible(!text.isEmpty());
+}
+
+QString wnd_status_bar::ZoomText() const { return zoom->text(); }
 
 void wnd_status_bar::StartTimer() { timer->start(); }
 bool wnd_status_bar::TimerActive() const { return timer->isActive(); }

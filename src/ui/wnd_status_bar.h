@@ -5,6 +5,7 @@
 class CbrindorDoc;
 class CbrindorView;
 class QTimer;
+class QToolButton;
 
 // One pane of the status bar: a text, an optional background colour and the blue marker.
 class status_pane : public QWidget {
@@ -55,6 +56,9 @@ public:
     status_pane* Pane(int index) const { return panes[index]; }
     void SetMessageText(const QString& text);
     QString MessageText() const;
+    // The view's zoom ("50 %"), empty while there is no target; a click toggles fit and 100 %.
+    void SetZoomText(const QString& text);
+    QString ZoomText() const;
 
     void PaintSourcePanes(int marked);
     void StartTimer();
@@ -73,5 +77,6 @@ private:
     CbrindorView* view = nullptr;
     status_pane* panes[5] = {};
     QTimer* timer = nullptr;
+    QToolButton* zoom = nullptr;
     int idleTicks = 0;
 };

@@ -83,6 +83,7 @@ TEST(BatchOptionsStore, NewUserReportsAtEndAndChoicesAreKept)
     FakeSettings store;
     BatchOptions expected;
     expected.reportAtEnd = true;
+    expected.keepOwnSize = true;
     EXPECT_EQ(LoadBatchOptions(store), expected);
     EXPECT_FALSE(BatchOptions{}.reportAtEnd);
 
@@ -113,6 +114,11 @@ TEST(BatchOptionsNames, FoldersFormatsAndNumberedNames)
     EXPECT_EQ(OutputName(BatchFormat::Tiff, "a.b.jpg"), "a.b.tif");
     EXPECT_EQ(OutputExtension(BatchFormat::SameAsInput, "a.pcx"), "pcx");
     EXPECT_EQ(OutputExtension(BatchFormat::Jpeg, "a.pcx"), "jpg");
+    // Long suffixes: kept as named, written in their format, replaced whole.
+    EXPECT_EQ(OutputName(BatchFormat::SameAsInput, "a.jpeg"), "a.jpeg");
+    EXPECT_EQ(OutputExtension(BatchFormat::SameAsInput, "a.jpeg"), "jpg");
+    EXPECT_EQ(OutputExtension(BatchFormat::SameAsInput, "scan.tiff"), "tif");
+    EXPECT_EQ(OutputName(BatchFormat::Png, "a.jpeg"), "a.png");
     EXPECT_EQ(NumberedName("x.png", 2), "x (2).png");
     EXPECT_EQ(NumberedName("my.pic.tga", 12), "my.pic (12).tga");
 }

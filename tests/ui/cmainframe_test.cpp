@@ -411,6 +411,8 @@ private slots:
         const QString one = ui_test::WritePicture(folder, "one.png", 40, 30);
         ui_test::WritePicture(folder, "two.bmp", 50, 20);
         ui_test::WritePicture(folder, "three.png", 30, 30);
+        // The canvas size, so that each file takes long enough for the watch to see it.
+        QSettings().setValue("Batch/Keep Own Size", 0);
         auto app = StartActiveWithSources(one);
         QVERIFY(app);
         CMainFrame* f = app->Frame();

@@ -4,6 +4,7 @@
 #include <QMimeData>
 #include <QTest>
 
+#include "clipboard_dib.h"
 #include "qt_clipboard.h"
 
 namespace {
@@ -87,6 +88,26 @@ private slots:
         const uint8_t* translucent = block.data() + 124 + 4;
         QCOMPARE(int(translucent[0]), 30);
         QCOMPARE(int(translucent[3]), 128);
+    }
+
+    void aTransparentPictureIsPastedWithItsOpacity()
+    {
+        QImage img(2, 2, QImage::Format_ARGB32);
+        img.fill(QColor(10, 20, 30, 0));
+        img.setPixelColor(1, 0, QColor(200, 100, 50, 90));
+        img.setPixelColor(0, 1, QColor(1, 2, 3));
+        QApplication::clipboard()->setImage(img);
+        QtClipboard clip;
+        std::vector<uint8_t> block;
+        QVERIFY(clip.GetDib(block));
+        SourceImage image;
+        int w = 0, h = 0;
+        QCOMPARE(ConvertClipboardImage(block.data(), block.size(), image, w, h), int(ClipboardConverted));
+        QVERIFY(image.alpha != nullptr);
+        // Bottom-up: the picture's lower row first.
+        QCOMPARE(std::vector<uint8_t>(image.alpha, image.alpha + 4), (std::vector<uint8_t>{255, 0, 0, 90}));
+        const uint8_t* topRight = image.dib + 40 + 8 + 3;
+        QCOMPARE(int(topRight[2]), 200);  // straight colour
     }
 
     void nothingUsableOnTheClipboard()

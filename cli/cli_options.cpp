@@ -396,14 +396,16 @@ Usage:
   brindor-cli convert INPUT OUTPUT [--quality Q] [--no-auto-orient]
   brindor-cli --help | --version
 
-SOURCE is an image file (its last three characters, lower-cased, choose the decoder: bmp, jpg,
-png, tif are read by content; tga, pcx by the raster codecs) or the word 'blank', a black picture
-of the canvas size. OUTPUT's format is the text after the last dot of its name: bmp, jpg, png,
-tif, tga or pcx. merge writes the whole target (its width a multiple of 4); convert writes the
+SOURCE is an image file (its suffix, in any letter case, chooses the decoder: bmp, jpg, jpeg,
+jpe, png, tif, tiff are read by content; tga, pcx by the raster codecs) or the word 'blank', a
+black picture of the canvas size. OUTPUT's format is the text after the last dot of its name:
+bmp, jpg, jpeg, png, tif, tiff, tga or pcx. merge writes the whole target (its width a multiple
+of 4, or source 2's own with --canvas source2); convert writes the
 decoded picture at its own size. Files are written through a temporary file and a rename.
 
-batch merges every FOLDER entry ending in .bmp, .jpg, .png, .tif, .tga or .pcx (as source 2)
-with SOURCE1 and writes FOLDER/output/<lower-cased name> in that format; output/ itself is never
+batch merges every FOLDER entry ending in .bmp, .jpg, .jpeg, .jpe, .png, .tif, .tiff, .tga or
+.pcx (as source 2), in natural name order (img2 before img10), with SOURCE1 and writes
+FOLDER/output/<lower-cased name> in that format; output/ itself is never
 visited, unreadable files are reported and skipped, and so is a file whose lower-cased name an
 earlier one (in name order) already takes. Files run on N threads (default: one per core) and
 the bytes written do not depend on N. Ctrl+C stops after the files in flight.

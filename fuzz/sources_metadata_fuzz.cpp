@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A refusal keeps nothing and says why.
     if (!read && (!metadata.Empty() || problem.empty()))
         std::abort();
-    if (metadata.Orientation() < 1 || metadata.Orientation() > 8 || metadata.Upright().Orientation() != 1)
+    if (metadata.Orientation() < 1 || metadata.Orientation() > 8 || metadata.WithOrientation(1).Orientation() != 1)
         std::abort();
     if (metadata.Empty())
         return 0;

@@ -56,10 +56,12 @@ void CbrindorDoc::TakeMetadata(const std::string& filePath, ImageContainer conta
         return;
     }
     // PNG has no orientation of its own that its readers agree on; JPEG and TIFF have.
-    int orientation = container == ImageContainer::Png ? 1 : read.Orientation();
-    if (container == ImageContainer::Tiff)
-        orientation = TiffTurnLeft(orientation);
-    if (autoOrient && orientation != 1 && OrientPicture(picture, orientation))
-        read = read.Upright();
+    if (container != ImageContainer::Png) {
+        // What the stored tag still asks of the pixels as decoded; nothing once they are upright.
+        int left = container == ImageContainer::Tiff ? TiffTurnLeft(read.Orientation()) : read.Orientation();
+        if (autoOrient && left != 1 && OrientPicture(picture, left))
+            left = 1;
+        read = read.WithOrientation(left);
+    }
     picture.metadata = std::move(read);
 }

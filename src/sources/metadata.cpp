@@ -224,16 +224,16 @@ int PictureMetadata::Orientation() const
     return value >= 1 && value <= 8 ? int(value) : 1;
 }
 
-PictureMetadata PictureMetadata::Upright() const
+PictureMetadata PictureMetadata::WithOrientation(int orientation) const
 {
-    if (!blocks || Orientation() == 1)
+    if (!blocks || Orientation() == orientation)
         return *this;
     LibraryCall call;
     try {
-        auto upright = std::make_shared<Blocks>(*blocks);
-        SetIfPresent(upright->exif, OrientationKey, "1");
-        SetIfPresent(upright->xmp, XmpOrientationKey, "1");
-        return PictureMetadata(std::move(upright));
+        auto turned = std::make_shared<Blocks>(*blocks);
+        SetIfPresent(turned->exif, OrientationKey, std::to_string(orientation));
+        SetIfPresent(turned->xmp, XmpOrientationKey, std::to_string(orientation));
+        return PictureMetadata(std::move(turned));
     } catch (...) {
         // A value the library cannot set leaves nothing trustworthy to keep.
         return PictureMetadata();

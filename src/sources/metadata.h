@@ -19,8 +19,9 @@ public:
     bool HasIcc() const;
     // The EXIF orientation, 1..8; 1 when absent or out of range.
     int Orientation() const;
-    // The same data saying that the pixels it describes are upright (Orientation 1).
-    PictureMetadata Upright() const;
+    // The same data with the orientation it gives (if any) set to `orientation`, for pixels
+    // that were turned part or all of the way.
+    PictureMetadata WithOrientation(int orientation) const;
 
     struct Blocks;
     explicit PictureMetadata(std::shared_ptr<const Blocks> read = nullptr) : blocks(std::move(read)) {}

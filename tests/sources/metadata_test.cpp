@@ -144,6 +144,7 @@ TEST_F(MetadataTest, EveryOrientationLoadsUpright)
         rig.doc.autoOrient = true;
         ASSERT_TRUE(rig.doc.LoadSourceFile(1, path));
         EXPECT_EQ(UprightError(rig.doc, 1), 0) << orientation;
+        EXPECT_EQ(rig.doc.metadata[0].Orientation(), 1) << orientation;
     }
 }
 

@@ -227,7 +227,23 @@ bool QuickIgnores(const std::string& name)
     return false;
 }
 
-bool IsFlag(const std::string& name) { return name == "--flip1" || name == "--flip2" || name == "--quick"; }
+// The orientation and metadata switches; convert takes them too.
+bool ParseMetadataFlag(const std::string& name, CliMergeOptions& o)
+{
+    if (name == "--no-auto-orient")
+        o.autoOrient = false;
+    else if (name == "--strip-metadata")
+        o.stripMetadata = true;
+    else
+        return false;
+    return true;
+}
+
+bool IsFlag(const std::string& name)
+{
+    return name == "--flip1" || name == "--flip2" || name == "--quick" || name == "--no-auto-orient" ||
+           name == "--strip-metadata";
+}
 
 // The preset comes first wherever --preset stands, so that every other option overrides it.
 bool ReadPresetOption(Parser& p, const std::vector<std::string>& args, CliInvocation& out)
@@ -301,8 +317,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliInvocation& out, 
             out.positional.push_back(a);
             continue;
         }
+        if (ParseMetadataFlag(a, out.options))
+            continue;
         if (out.command == CliCommand::Convert && a != "--quality") {
-            p.Fail("convert takes only --quality, not " + a);
+            p.Fail("convert takes only --quality and --no-auto-orient, not " + a);
             break;
         }
         if (out.command != CliCommand::Batch && a == "--jobs") {
@@ -375,17 +393,19 @@ Usage:
   brindor-cli merge SOURCE1 SOURCE2 -o OUTPUT [options]
   brindor-cli batch SOURCE1 FOLDER [options] [--jobs N] [--output-dir DIR]
   brindor-cli batch SOURCE1 --files-from LIST|- [options] [--jobs N] [--output-dir DIR]
-  brindor-cli convert INPUT OUTPUT [--quality Q]
+  brindor-cli convert INPUT OUTPUT [--quality Q] [--no-auto-orient]
   brindor-cli --help | --version
 
-SOURCE is an image file (its last three characters, lower-cased, choose the decoder: bmp, jpg,
-png, tif are read by content; tga, pcx by the raster codecs) or the word 'blank', a black picture
-of the canvas size. OUTPUT's format is the text after the last dot of its name: bmp, jpg, png,
-tif, tga or pcx. merge writes the whole target (its width a multiple of 4); convert writes the
+SOURCE is an image file (its suffix, in any letter case, chooses the decoder: bmp, jpg, jpeg,
+jpe, png, tif, tiff are read by content; tga, pcx by the raster codecs) or the word 'blank', a
+black picture of the canvas size. OUTPUT's format is the text after the last dot of its name:
+bmp, jpg, jpeg, png, tif, tiff, tga or pcx. merge writes the whole target (its width a multiple
+of 4, or source 2's own with --canvas source2); convert writes the
 decoded picture at its own size. Files are written through a temporary file and a rename.
 
-batch merges every FOLDER entry ending in .bmp, .jpg, .png, .tif, .tga or .pcx (as source 2)
-with SOURCE1 and writes FOLDER/output/<lower-cased name> in that format; output/ itself is never
+batch merges every FOLDER entry ending in .bmp, .jpg, .jpeg, .jpe, .png, .tif, .tiff, .tga or
+.pcx (as source 2), in natural name order (img2 before img10), with SOURCE1 and writes
+FOLDER/output/<lower-cased name> in that format; output/ itself is never
 visited, unreadable files are reported and skipped, and so is a file whose lower-cased name an
 earlier one (in name order) already takes. Files run on N threads (default: one per core) and
 the bytes written do not depend on N. Ctrl+C stops after the files in flight.
@@ -436,6 +456,12 @@ Options of merge and batch:
   --jobs N                     batch only: threads, default the number of cores
   --files-from LIST|-          batch only: the inputs, one path a line, instead of FOLDER
   --output-dir DIR             batch only: write every output in DIR
+  --no-auto-orient             keep JPEG and TIFF pictures as stored instead of turning them
+                               upright by their EXIF orientation
+  --strip-metadata             write no metadata; by default JPEG, PNG and TIFF outputs keep
+                               source 2's EXIF (orientation 1, the output's size), XMP, IPTC
+                               and colour profile. A picture whose metadata is damaged still
+                               loads, without it, with a warning on stderr
 Values may be negative: in --offset1 -5,3 the value follows its option.
 
 Exit codes:

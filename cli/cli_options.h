@@ -50,6 +50,9 @@ struct CliMergeOptions {
     int jobs = 0;  // 0: one per core
     // --canvas source2: the canvas is source 2's size (each picture's own in a batch).
     bool ownSize = false;
+    // Pictures turned by their EXIF orientation on loading; outputs keep source 2's metadata.
+    bool autoOrient = true;
+    bool stripMetadata = false;
 };
 
 enum class CliCommand { None, Help, Version, Merge, Batch, Convert };

@@ -60,6 +60,8 @@ MergeSession::MergeSession(const CliMergeOptions& o) : options(o)
     doc.SetPrompts(&prompts);
     engine.SetPrompts(&prompts);
     engine.canvasRect = CanvasRect{0, 0, o.canvasWidth, o.canvasHeight};
+    doc.autoOrient = o.autoOrient;
+    doc.stripMetadata = o.stripMetadata;
 }
 
 bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& error)
@@ -74,6 +76,8 @@ bool MergeSession::Load(SourceIndex s, const std::string& source, std::string& e
     if (!ok) {
         const std::string why = Explain(prompts, source == "blank" ? std::string() : doc.LastFailureReason());
         error = source + ": cannot be loaded" + (why.empty() ? "" : ": " + why);
+    } else if (!doc.LastMetadataProblem().empty()) {
+        std::fprintf(stderr, "brindor-cli: warning: %s: %s\n", source.c_str(), doc.LastMetadataProblem().c_str());
     }
     prompts.Take();
     return ok;
@@ -143,6 +147,8 @@ bool MergeSession::WritePicture(const std::string& output, const PixelRows& pict
 
 bool MergeSession::Written(bool ok, const std::string& output, std::string& error)
 {
+    if (ok && !doc.LastMetadataProblem().empty())
+        std::fprintf(stderr, "brindor-cli: warning: %s: %s\n", output.c_str(), doc.LastMetadataProblem().c_str());
     const std::string why = Explain(prompts, ok ? std::string() : doc.LastFailureReason());
     if (!ok)
         error = output + ": cannot be written" + (why.empty() ? "" : ": " + why);

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
-  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libexiv2-dev exiv2
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   qt6-svg-dev libqt6svg6 desktop-file-utils appstream

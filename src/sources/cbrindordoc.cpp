@@ -49,6 +49,7 @@ void CbrindorDoc::StoreSourcePicture(SourceIndex s, DecodedPicture&& picture)
     image[s - 1] = std::move(picture.image);
     sourceWidth[s - 1] = picture.width;
     sourceHeight[s - 1] = picture.height;
+    metadata[s - 1] = std::move(picture.metadata);
 }
 
 void CbrindorDoc::CopySlotText(std::string& into, const std::string& from)

@@ -4,6 +4,7 @@
 
 #include "merge_settings.h"
 #include "imaging_service.h"
+#include "metadata.h"
 #include "ports.h"
 #include "prompts.h"
 #include "source_image.h"
@@ -26,6 +27,8 @@ struct DecodedPicture {
     SourceImage image;
     int width = 0;
     int height = 0;
+    // What the file said about the picture, describing the pixels as held.
+    PictureMetadata metadata;
 };
 
 // The scroll size the view uses while fewer than two slots are filled.
@@ -92,14 +95,29 @@ public:
     const std::string& LastFailureReason() const { return failureReason; }
     bool DecodeWithPlatform(const std::string& filePath, DecodedPicture& out);
     bool DecodeWithRasterLayer(const std::string& filePath, uint32_t formatId, DecodedPicture& out);
+    // Reads a decoded file's metadata into the picture and, with autoOrient, turns the pixels
+    // upright. Damaged metadata is dropped, the picture kept, the reason in LastMetadataProblem.
+    void TakeMetadata(const std::string& filePath, ImageContainer container, DecodedPicture& picture);
+    // Why the last picture loaded lost its metadata, or the last save was written without it;
+    // empty otherwise.
+    const std::string& LastMetadataProblem() const { return metadataProblem; }
+    // Turn pictures by their EXIF orientation when loading them.
+    bool autoOrient = true;
+    // Write no metadata into saved targets.
+    bool stripMetadata = false;
 
     // Target image output.
     void SaveTargetAs();
     bool SaveTarget(const std::string& filePath, const std::string& extension);
     bool EncodeWithPlatform(const std::string& filePath, const std::string& extension);
     // Any 24-bit picture, by the same writers as the target (the command line's convert).
-    bool SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture);
-    bool EncodeWithPlatform(const std::string& filePath, const std::string& extension, const PixelRows& picture);
+    // `keep`, when given, goes into the JPEG, PNG and TIFF files written.
+    bool SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture,
+                     const PictureMetadata* keep = nullptr);
+    bool EncodeWithPlatform(const std::string& filePath, const std::string& extension, const PixelRows& picture,
+                            const PictureMetadata* keep = nullptr);
+    // Source 2's metadata when saved targets keep it, else null.
+    const PictureMetadata* TargetMetadata() const;
     // JPEG quality of the platform writer, 1..100.
     int jpegQuality = DefaultJpegQuality;
 
@@ -115,6 +133,8 @@ public:
     int sourceHeight[2] = {1, 1};
     SourceImage image[2];
     std::string path[2];
+    // Each slot's metadata, as its file gave it (empty for other kinds of source).
+    PictureMetadata metadata[2];
     int dirPosition[2] = {0, 0};
     std::string text[2];
     TextSourceStyle textStyle;
@@ -150,4 +170,5 @@ private:
     FileDialogs* fileDialogs = nullptr;
     std::string documentPath;
     std::string failureReason;
+    std::string metadataProblem;
 };

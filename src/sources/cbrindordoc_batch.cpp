@@ -105,9 +105,11 @@ void CbrindorDoc::RunBatchMerge(BatchHost& host)
         return;
     }
     const int savedQuality = std::exchange(jpegQuality, options.jpegQuality);
+    const bool savedStrip = std::exchange(stripMetadata, options.stripMetadata);
     BatchReport report(plan);
     RunBatchPlan(host, plan, options.reportAtEnd, report);
     jpegQuality = savedQuality;
+    stripMetadata = savedStrip;
     host.EndBatchProgress();
     if (!options.reportAtEnd) {
         // Loading and saving have spoken for themselves; a stopped run ends silently.

@@ -78,6 +78,7 @@ bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture
     out.image = std::move(fresh);
     out.width = report.width;
     out.height = report.height;
+    TakeMetadata(filePath, report.container, out);
     return true;
 }
 

@@ -62,14 +62,21 @@ bool CbrindorDoc::SaveTarget(const std::string& filePath, const std::string& ext
     const TargetImage& target = engine->target;
     // The target's rows carry no padding: its width is a multiple of 4.
     const PixelRows rows{target.pixels.data(), target.width, target.height, size_t(target.width) * 3};
-    return SavePicture(filePath, extension, rows);
+    return SavePicture(filePath, extension, rows, TargetMetadata());
 }
 
-bool CbrindorDoc::SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture)
+const PictureMetadata* CbrindorDoc::TargetMetadata() const
+{
+    return stripMetadata || kind[1] != SourceKind::ImageFile || metadata[1].Empty() ? nullptr : &metadata[1];
+}
+
+bool CbrindorDoc::SavePicture(const std::string& filePath, const std::string& extension, const PixelRows& picture,
+                              const PictureMetadata* keep)
 {
     failureReason.clear();
+    metadataProblem.clear();
     if (extension == "tif" || extension == "jpg" || extension == "bmp" || extension == "png") {
-        if (EncodeWithPlatform(filePath, extension, picture))
+        if (EncodeWithPlatform(filePath, extension, picture, keep))
             return true;
         Show(FailedFileSaveMessage, PromptKind::Plain);
         return false;
@@ -124,11 +131,12 @@ bool CbrindorDoc::EncodeWithPlatform(const std::string& filePath, const std::str
         return false;
     const TargetImage& target = engine->target;
     return EncodeWithPlatform(filePath, extension,
-                              PixelRows{target.pixels.data(), target.width, target.height, size_t(target.width) * 3});
+                              PixelRows{target.pixels.data(), target.width, target.height, size_t(target.width) * 3},
+                              TargetMetadata());
 }
 
 bool CbrindorDoc::EncodeWithPlatform(const std::string& filePath, const std::string& extension,
-                                     const PixelRows& picture)
+                                     const PixelRows& picture, const PictureMetadata* keep)
 {
     const ImageContainer container = ContainerForExtension(extension);
     if (container == ImageContainer::Unknown) {
@@ -137,5 +145,7 @@ bool CbrindorDoc::EncodeWithPlatform(const std::string& filePath, const std::str
     }
     EncodeOptions options;
     options.jpegQuality = jpegQuality;
+    options.metadata = keep;
+    options.metadataProblem = &metadataProblem;
     return EncodeImageFile(filePath, container, picture, options, &failureReason);
 }

@@ -12,6 +12,7 @@
 #include "atomic_file.h"
 #include "canvas.h"
 #include "imaging_io.h"
+#include "metadata.h"
 #include "placement_kernels.h"
 #include "source_image.h"
 
@@ -101,6 +102,29 @@ bool DecodePath(const std::string& path, const PixelAllocator* allocate, DecodeR
     ImageInput input(file);
     const bool ok = Decode(input, allocate, report, allocateAlpha);
     std::fclose(file);
+    return ok;
+}
+
+// The file is encoded in memory, given its metadata there and then written in one go, so the
+// named file is still replaced whole or not at all.
+bool EncodeWithMetadata(const std::string& path, ImageContainer container, const PixelRows& image,
+                        const EncodeOptions& options, std::string* diagnostic)
+{
+    std::vector<uint8_t> encoded;
+    std::string why;
+    bool ok = EncodeImageMemory(encoded, container, image, options, &why);
+    std::string problem;
+    if (ok && !EmbedPictureMetadata(encoded, container, *options.metadata, image.width, image.height, problem) &&
+        options.metadataProblem != nullptr)
+        *options.metadataProblem = "metadata not written: " + problem;
+    ok = ok && WriteFileAtomically(path, [&encoded](std::FILE* file, std::string& reason) {
+        if (std::fwrite(encoded.data(), 1, encoded.size(), file) == encoded.size())
+            return true;
+        reason = std::strerror(errno);
+        return false;
+    }, why);
+    if (diagnostic != nullptr)
+        *diagnostic = ok ? std::string() : why;
     return ok;
 }
 
@@ -406,6 +430,8 @@ bool ReadImageInfo(const std::string& path, DecodeReport& report)
 bool EncodeImageFile(const std::string& path, ImageContainer container, const PixelRows& image,
                      const EncodeOptions& options, std::string* diagnostic)
 {
+    if (options.metadata != nullptr && !options.metadata->Empty() && container != ImageContainer::Bmp)
+        return EncodeWithMetadata(path, container, image, options, diagnostic);
     std::string why;
     bool ok = ValidRows(image, why);
     AtomicFile file(path);

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct TargetImage;
+class PictureMetadata;
 
 // The containers the imaging service reads and writes.
 enum class ImageContainer { Unknown, Bmp, Jpeg, Png, Tiff };
@@ -81,6 +82,10 @@ bool ReadImageInfo(const std::string& path, DecodeReport& report);
 
 struct EncodeOptions {
     int jpegQuality = DefaultJpegQuality;  // 1..100
+    // Written into JPEG, PNG and TIFF files when given; a file written without it for a reason
+    // the library gives is still a success, with that reason in `metadataProblem` when given.
+    const PictureMetadata* metadata = nullptr;
+    std::string* metadataProblem = nullptr;
 };
 
 // A 24-bit blue-green-red picture to encode: rows bottom-up, `stride` bytes apart.

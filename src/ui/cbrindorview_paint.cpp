@@ -122,10 +122,12 @@ void CbrindorView::PaintSourceAlone(QPainter& p, int s)
         const uint8_t* px = layer.Row(r);
         const uint8_t* mask = layer.MaskRow(r);
         for (int col = 0; col < shown; ++col, out += 3) {
-            const bool covered = col < w && mask[col] == 1;
-            out[0] = covered ? px[col * 3 + 2] : base.red;
-            out[1] = covered ? px[col * 3 + 1] : base.green;
-            out[2] = covered ? px[col * 3] : base.blue;
+            // Coverage is 0 or Full(); a translucent source's lies between and shows over the base.
+            const int a = col < w ? mask[col] * 255 / layer.Full() : 0;
+            const auto over = [a](int colour, int under) { return uint8_t((colour * a + under * (255 - a) + 127) / 255); };
+            out[0] = over(px[col * 3 + 2], base.red);
+            out[1] = over(px[col * 3 + 1], base.green);
+            out[2] = over(px[col * 3], base.blue);
         }
     }
     if (zoom != 1) {

@@ -174,6 +174,23 @@ TEST(CliOptions, OutputFormatTakesTheLastDotOfTheName)
     EXPECT_EQ(OutputFormatOf("picture.gif"), "");
 }
 
+TEST(CliOptions, OrientationAndMetadataSwitches)
+{
+    const Parsed plain = Parse({"batch", "logo.png", "photos"});
+    EXPECT_TRUE(plain.inv.options.autoOrient);
+    EXPECT_FALSE(plain.inv.options.stripMetadata);
+    // Switches take no value: the path after them is still a path.
+    const Parsed off = Parse({"merge", "a", "--no-auto-orient", "b", "--strip-metadata", "-o", "o.jpg"});
+    ASSERT_TRUE(off.ok) << off.error;
+    EXPECT_FALSE(off.inv.options.autoOrient);
+    EXPECT_TRUE(off.inv.options.stripMetadata);
+    EXPECT_EQ(off.inv.positional, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(Parse({"convert", "a.jpg", "b.png", "--no-auto-orient"}).ok);
+    const std::string help = HelpText();
+    EXPECT_NE(help.find("--no-auto-orient"), std::string::npos);
+    EXPECT_NE(help.find("--strip-metadata"), std::string::npos);
+}
+
 TEST(CliOptions, HelpDocumentsEveryOption)
 {
     const std::string help = HelpText();

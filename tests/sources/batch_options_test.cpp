@@ -88,6 +88,7 @@ TEST(BatchOptionsStore, NewUserReportsAtEndAndChoicesAreKept)
     EXPECT_FALSE(BatchOptions{}.reportAtEnd);
 
     BatchOptions chosen{"/elsewhere", BatchFormat::Tga, 35, ExistingOutput::NewName, false, true, true};
+    chosen.stripMetadata = true;
     SaveBatchOptions(store, chosen);
     EXPECT_EQ(LoadBatchOptions(store), chosen);
 

@@ -3,8 +3,8 @@
 # PNG logo at the bottom right, half and half, JPEG quality 90: `brindor-cli batch --canvas
 # source2` with its default jobs and with --jobs 1, beside one OpenCV process doing the same
 # (bench/opencv_photo_batch.cpp, when libopencv-dev is installed). Prints the best of three passes
-# in files per second of wall-clock time, and the peak resident memory of a one-job run against
-# three times one picture's pixel bytes.
+# in files per second of wall-clock time, and the peak resident memory of a one-job run, and what
+# a second job adds to it, against three times one picture's pixel bytes.
 # Usage: bench/photo_batch_vs_opencv.sh [path/to/brindor-cli] [count, default 40]
 set -euo pipefail
 
@@ -48,6 +48,11 @@ rm -rf "$work/out"
 /usr/bin/time -v "$cli" batch "$work/logo.png" "$work/in" "${opts[@]}" --output-dir "$work/out" --jobs 1 \
   2>"$work/time.txt" >/dev/null
 rss=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$work/time.txt")
+# What one more job adds: two jobs against one, the process's own code and libraries counted once.
+rm -rf "$work/out"
+/usr/bin/time -v "$cli" batch "$work/logo.png" "$work/in" "${opts[@]}" --output-dir "$work/out" --jobs 2 \
+  2>"$work/time.txt" >/dev/null
+rss2=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$work/time.txt")
 
 opencv="n/a (libopencv-dev not installed)"
 opencv_rss="n/a"
@@ -71,4 +76,6 @@ printf '%-40s %s files/s\n' "brindor-cli batch (default jobs)" "$brindor"
 printf '%-40s %s files/s\n' "brindor-cli batch --jobs 1" "$brindor1"
 printf '%-40s %s files/s\n' "OpenCV, one process" "$opencv"
 printf '%-40s %s MiB (3 x pixels: %s MiB)\n' "peak RSS, brindor-cli --jobs 1" "$((rss / 1024))" "$((3 * pixels_kb / 1024))"
+printf '%-40s %s MiB (3 x pixels: %s MiB)\n' "memory per job (--jobs 2 less --jobs 1)" "$(((rss2 - rss) / 1024))" \
+  "$((3 * pixels_kb / 1024))"
 printf '%-40s %s KiB\n' "peak RSS, OpenCV" "$opencv_rss"

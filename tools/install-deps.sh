@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ pkg-config git
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   qt6-svg-dev libqt6svg6 desktop-file-utils appstream
-  xvfb xdotool imagemagick python3)
+  xvfb xdotool imagemagick python3 parallel)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

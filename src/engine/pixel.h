@@ -243,3 +243,19 @@ decltype(auto) WithMergeOperator(int code, int sourceBias, Bgr baseColour, Fn&& 
     default: return fn(pixel(sourceBias, baseColour));
     }
 }
+
+// A pixel where source 1 covers with opacity a1 and source 2 with a2, some of it partial: the
+// merges with both, only 1, only 2 and neither covering, weighted by how much of each case the
+// opacities give, rounded. With a1 and a2 each 0 or 255 it is the merge of that case exactly.
+template <class Op>
+inline void MixCoverageCases(const Op& op, int a1, int a2, Bgr p1, Bgr p2, uint8_t* out)
+{
+    uint8_t both[3], first[3], second[3], neither[3];
+    op.combine(1, 1, p1, p2, both);
+    op.combine(1, 0, p1, p2, first);
+    op.combine(0, 1, p1, p2, second);
+    op.combine(0, 0, p1, p2, neither);
+    const int w11 = a1 * a2, w10 = a1 * (255 - a2), w01 = (255 - a1) * a2, w00 = (255 - a1) * (255 - a2);
+    for (int k = 0; k < 3; ++k)
+        out[k] = uint8_t((w11 * both[k] + w10 * first[k] + w01 * second[k] + w00 * neither[k] + 32512) / 65025);
+}

@@ -29,21 +29,6 @@ void FillBase(uint8_t* out, Bgr base, int n)
         StoreBgr(out, base);
 }
 
-// A pixel that source 1 covers in part: the merges with both, only 1, only 2 and neither
-// covering, weighted by how much of each case the opacities a1 and a2 give, rounded.
-template <class Op>
-void MixCases(const Op& op, int a1, int a2, Bgr p1, Bgr p2, uint8_t* out)
-{
-    uint8_t both[3], first[3], second[3], neither[3];
-    op.combine(1, 1, p1, p2, both);
-    op.combine(1, 0, p1, p2, first);
-    op.combine(0, 1, p1, p2, second);
-    op.combine(0, 0, p1, p2, neither);
-    const int w11 = a1 * a2, w10 = a1 * (255 - a2), w01 = (255 - a1) * a2, w00 = (255 - a1) * (255 - a2);
-    for (int k = 0; k < 3; ++k)
-        out[k] = uint8_t((w11 * both[k] + w10 * first[k] + w01 * second[k] + w00 * neither[k] + 32512) / 65025);
-}
-
 }  // namespace
 
 bool BatchComposer::Source1Key::operator==(const Source1Key& k) const
@@ -219,7 +204,7 @@ void BatchComposer::ComposeStraight(const StraightRows& rows)
                     else if (m == 0 || m == 255)
                         op.combine(m != 0, in2, first, second, out + 3 * c);
                     else
-                        MixCases(op, m, in2 ? 255 : 0, first, second, out + 3 * c);
+                        MixCoverageCases(op, m, in2 ? 255 : 0, first, second, out + 3 * c);
                 }
                 plain(b, n);
             }

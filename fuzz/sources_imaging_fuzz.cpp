@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "imaging_service.h"
-#include "placement_kernels.h"
+#include "source_view.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times a batch merge of 40 photographs of 1024 x 768 with a 300 x 100 watermark at the bottom
-# right, half and half, JPEG quality 90: brindor's batch on one thread against a loop of
-# ImageMagick's composite over the very same files. Prints both rates in files per second of
+# right, half and half, JPEG quality 90: the window's batch (RunBatchMerge, one thread) against a
+# loop of ImageMagick's composite and one OpenCV process (bench/opencv_batch.cpp, when
+# libopencv-dev is installed) over the very same files. Prints both rates in files per second of
 # wall-clock time and, since a shared machine inflates wall-clock time, per second of CPU time.
 # Usage: bench/batch_vs_imagemagick.sh [path/to/brindor-gbench]
 set -euo pipefail
@@ -41,6 +42,27 @@ for pass in 1 2 3; do
   best_im_cpu=$(max "$best_im_cpu" "$(rate "$count" "$(awk -v a="$cpu_start" -v b="$cpu_end" 'BEGIN { print b - a }')")")
 done
 
+best_cv=n/a
+best_cv_cpu=n/a
+if pkg-config --exists opencv4; then
+  # shellcheck disable=SC2046
+  g++ -O2 -std=c++17 -o "$work/opencv_batch" "$(dirname "$0")/opencv_batch.cpp" $(pkg-config --cflags --libs opencv4)
+  mkdir -p "$work/cv-out"
+  best_cv=0
+  best_cv_cpu=0
+  for pass in 1 2 3; do
+    start=$(date +%s.%N)
+    times > "$work/times"
+    cpu_start=$(child_cpu)
+    "$work/opencv_batch" "$work/mark.png" "$work/in" "$work/cv-out" >/dev/null
+    end=$(date +%s.%N)
+    times > "$work/times"
+    cpu_end=$(child_cpu)
+    best_cv=$(max "$best_cv" "$(rate "$count" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")")
+    best_cv_cpu=$(max "$best_cv_cpu" "$(rate "$count" "$(awk -v a="$cpu_start" -v b="$cpu_end" 'BEGIN { print b - a }')")")
+  done
+fi
+
 json=$(BRINDOR_BATCH_DIR="$work/in" BRINDOR_BATCH_MARK="$work/mark.png" "$gbench" \
   --benchmark_filter='^BM_BatchMerge' --benchmark_repetitions=3 --benchmark_format=json 2>/dev/null)
 best_brindor=$(printf '%s\n' "$json" | awk -F': ' '/"files_per_second"/ { gsub(/[,]/, "", $2); if ($2 + 0 > best) best = $2 + 0 } END { printf "%.1f", best }')
@@ -52,3 +74,5 @@ printf '%-30s %10s %14s\n' "" "files/s" "files/CPU-s"
 printf '%-30s %10s %14s\n' "ImageMagick composite loop" "$best_im" "$best_im_cpu"
 printf '%-30s %10s %14s\n' "brindor batch (one thread)" "$best_brindor" "$best_brindor_cpu"
 printf '%-30s %10s %14s\n' "ratio" "$(ratio "$best_brindor" "$best_im")" "$(ratio "$best_brindor_cpu" "$best_im_cpu")"
+printf '%-30s %10s %14s\n' "OpenCV, one process" "$best_cv" "$best_cv_cpu"
+[ "$best_cv" = n/a ] || printf '%-30s %10s %14s\n' "brindor / OpenCV" "$(ratio "$best_brindor" "$best_cv")" "$(ratio "$best_brindor_cpu" "$best_cv_cpu")"

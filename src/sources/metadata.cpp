@@ -32,7 +32,7 @@ constexpr const char* XmpSizeKeys[][2] = {{"Xmp.exif.PixelXDimension", "Xmp.exif
 // nothing for another file's pixels. The XMP, IPTC and profile blocks travel on their own; the
 // width and length stay, to be made true when written.
 constexpr uint16_t StorageTags[] = {0x00fe, 0x00ff, 0x0102, 0x0103, 0x0106, 0x010a, 0x0111, 0x0115, 0x0116,
-                                    0x0117, 0x011c, 0x013d, 0x0142, 0x0143, 0x0144, 0x0145, 0x014a, 0x0152,
+                                    0x0117, 0x0118, 0x0119, 0x011c, 0x013d, 0x0140, 0x0142, 0x0143, 0x0144, 0x0145, 0x014a, 0x0152,
                                     0x0153, 0x015b, 0x0211, 0x0212, 0x0213, 0x02bc, 0x83bb, 0x8773};
 
 // What the library logged at error level during one read or write on this thread.
@@ -89,6 +89,17 @@ void DropStorageTags(Exiv2::ExifData& exif)
                 storage = storage || it->tag() == tag;
         it = storage ? exif.erase(it) : std::next(it);
     }
+}
+
+// Whether a source's tag may join a written TIFF's own directories: one of the file format's
+// value types, and in the first directory a tag the library knows. A damaged source's unknown
+// or typeless entries would leave a file its own reader refuses.
+bool FitsTiffDirectory(const Exiv2::Exifdatum& datum)
+{
+    const int type = int(datum.typeId());
+    if (type < int(Exiv2::unsignedByte) || type > int(Exiv2::tiffDouble) || datum.count() == 0)
+        return false;
+    return datum.groupName() != "Image" || datum.tagName().rfind("0x", 0) != 0;
 }
 
 uint32_t BigEndian(const uint8_t* p, int bytes)
@@ -282,7 +293,7 @@ bool EmbedPictureMetadata(std::vector<uint8_t>& encoded, ImageContainer containe
             // The encoder's own tags describe the written pixels and stay; the rest comes from the source.
             Exiv2::ExifData& own = image->exifData();
             for (const Exiv2::Exifdatum& datum : exif)
-                if (own.findKey(Exiv2::ExifKey(datum.key())) == own.end())
+                if (FitsTiffDirectory(datum) && own.findKey(Exiv2::ExifKey(datum.key())) == own.end())
                     own.add(datum);
         } else {
             image->setExifData(exif);

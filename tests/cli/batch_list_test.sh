@@ -1,23 +1,7 @@
 #!/usr/bin/env bash
 # brindor-cli batch over a list of files and into a chosen folder: the same bytes as a folder run.
-set -u
-cli="$1"
-here="$(cd "$(dirname "$0")" && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
+. "$(dirname "$0")/harness.sh" "$1"
 
-check() {  # check NAME CONDITION-COMMAND...
-  local name="$1"; shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
-}
-status_is() {  # status_is EXPECTED COMMAND...
-  local expected="$1"; shift
-  "$@" >"$work/out.txt" 2>"$work/err.txt" </dev/null
-  local got=$?
-  [ "$got" -eq "$expected" ] || { echo "  exit $got, expected $expected: $*"; cat "$work/err.txt"; return 1; }
-}
 make() { python3 "$here/bmp_pixel.py" --make "$@"; }
 
 make "$work/logo.bmp" 30 10 0 255 0
@@ -82,5 +66,4 @@ check "the mark at the bottom right of the large one" [ "$(pixel "$work/own-out/
 check "and of the small one" [ "$(pixel "$work/own-out/small.bmp" 149 402)" = "0 255 0" ]
 check "the photo elsewhere" [ "$(pixel "$work/own-out/big.bmp" 3989 5999)" = "10 120 200" ]
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

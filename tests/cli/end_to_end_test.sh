@@ -1,23 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end runs of brindor-cli over pictures this script generates.
-set -u
-cli="$1"
-here="$(cd "$(dirname "$0")" && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
+. "$(dirname "$0")/harness.sh" "$1"
 
-check() {  # check NAME CONDITION-COMMAND...
-  local name="$1"; shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
-}
-status_is() {  # status_is EXPECTED COMMAND...
-  local expected="$1"; shift
-  "$@" >"$work/out.txt" 2>"$work/err.txt"
-  local got=$?
-  [ "$got" -eq "$expected" ] || { echo "  exit $got, expected $expected: $*"; cat "$work/err.txt"; return 1; }
-}
 pixel() {  # pixel FILE.bmp ROW COL -> "b g r" at canvas row ROW (from the top)
   python3 "$here/bmp_pixel.py" "$@"
 }
@@ -178,5 +162,4 @@ check "same lower-cased names and formats" [ "$(od -An -tx1 -N2 "$work/holiday/o
 check "logo half and half at the bottom right" [ "$(pixel "$work/dunes.bmp" 720 900)" = "100 100 0" ]
 check "the picture alone elsewhere" [ "$(pixel "$work/dunes.bmp" 660 900)" = "200 0 0" ]
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

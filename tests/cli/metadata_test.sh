@@ -1,19 +1,9 @@
 #!/usr/bin/env bash
 # brindor-cli end to end with photographs that carry EXIF orientation and metadata, read back
 # with the exiv2 tool.
-set -u
-cli="$1"
-here="$(cd "$(dirname "$0")" && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
+. "$(dirname "$0")/harness.sh" "$1"
 command -v exiv2 >/dev/null || { echo "exiv2 is not installed (tools/install-deps.sh)"; exit 1; }
 
-check() {  # check NAME CONDITION-COMMAND...
-  local name="$1"; shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
-}
 tag() {  # tag FILE KEY -> the tag's value, empty when absent
   exiv2 -q -K "$2" -Pv "$1" 2>/dev/null
 }
@@ -57,5 +47,4 @@ status=$?
 check "damaged EXIF still merges" [ "$status" -eq 0 -a -s "$work/damaged.bmp" ]
 check "stderr names the dropped metadata" grep -q "damaged.jpg: metadata dropped" "$work/err.txt"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

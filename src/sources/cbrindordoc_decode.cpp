@@ -62,8 +62,8 @@ bool CbrindorDoc::DecodeWithPlatform(const std::string& filePath, DecodedPicture
 {
     SourceImage fresh;
     // The slot's block is allocated from the header's size, so its pixel area takes the rows.
-    const PixelAllocator allocate = [&fresh](int width, int height) -> uint8_t* {
-        if (!AllocateSourceImage(fresh, width, height, 24))
+    const PixelAllocator allocate = [&fresh](int width, int height, bool whole) -> uint8_t* {
+        if (!AllocateSourceImage(fresh, width, height, 24, whole))
             return nullptr;
         return fresh.dib + SourceHeaderSize;
     };

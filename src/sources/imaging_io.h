@@ -73,7 +73,8 @@ bool AcceptSize(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
 // Records the size, checks it against the slot limits and asks for the pixel area. Returns
 // null (with the diagnostic set) when refused, and also, without failing, for a header-only
 // job: `headerOnly` then tells the caller to stop with success.
-uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly);
+// `whole`: the decoder writes every pixel byte of every row or fails (see PixelAllocator).
+uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly, bool whole = false);
 // The opacity plane of the size AllocatePixels was given, 255 everywhere; null when the caller
 // wants none or memory runs out (the picture then loads opaque).
 uint8_t* AllocateAlpha(DecodeJob& job);

@@ -128,7 +128,8 @@ bool ReadJpeg(DecodeJob& job, JpegReader& reader, const uint8_t* data, size_t si
         return DecodeFail(job, "JPEG: the file is too short for its picture size");
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    uint8_t* pixels = AllocatePixels(job, width, height, headerOnly);
+    // Every row comes from jpeg_read_scanlines or the decode fails.
+    uint8_t* pixels = AllocatePixels(job, width, height, headerOnly, true);
     if (pixels == nullptr)
         return false;
     try {

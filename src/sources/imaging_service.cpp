@@ -142,7 +142,7 @@ AlphaAllocator OwningAlphaAllocator(DecodedImage& out)
 
 PixelAllocator OwningAllocator(DecodedImage& out)
 {
-    return [&out](int width, int height) -> uint8_t* {
+    return [&out](int width, int height, bool) -> uint8_t* {
         try {
             out.pixels.assign(ImagingStride(width) * size_t(height), 0);
         } catch (const std::bad_alloc&) {
@@ -279,11 +279,11 @@ bool AcceptSize(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
     return true;
 }
 
-uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly)
+uint8_t* AllocatePixels(DecodeJob& job, int64_t width, int64_t height, bool& headerOnly, bool whole)
 {
     if (!AcceptSize(job, width, height, headerOnly) || headerOnly)
         return nullptr;
-    uint8_t* pixels = (*job.allocate)(int(width), int(height));
+    uint8_t* pixels = (*job.allocate)(int(width), int(height), whole);
     if (pixels == nullptr)
         DecodeFail(job, "no memory for the picture");
     return pixels;

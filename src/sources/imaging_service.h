@@ -30,8 +30,9 @@ ImageContainer ContainerForExtension(std::string_view extension);
 // accepts; returns the first stored (bottom) row of a zero-filled area of
 // ImagingStride(width) x height bytes, or null to refuse, which fails the decode. The decoder
 // fills the area with blue-green-red rows, bottom-up; what it cannot decode stays zero.
-// The allocator must not throw.
-using PixelAllocator = std::function<uint8_t*(int width, int height)>;
+// `whole`: the decoder writes all 3 x width pixel bytes of every row or fails, so only the
+// padding at each row's end need be zero. The allocator must not throw.
+using PixelAllocator = std::function<uint8_t*(int width, int height, bool whole)>;
 
 // Where a decoder puts the opacity of a picture that carries any (an alpha channel or a
 // transparent colour): width x height bytes, bottom-up rows without padding, handed over as

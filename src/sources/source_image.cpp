@@ -11,6 +11,27 @@ namespace {
 
 uint64_t PaletteBytes(int bits) { return bits < 24 ? 4ull << bits : 0; }
 
+uint64_t PixelBytes(int width, int bits) { return (uint64_t(width) * uint64_t(bits) + 7) / 8; }
+
+// Zero where no row is written: header, palette, the padding at each row's end and the slack
+// past the last row, so no byte of the block is ever undefined.
+void ClearAllButPixels(uint8_t* block, int width, int height, int bits)
+{
+    const uint64_t head = SourceHeaderSize + PaletteBytes(bits);
+    const uint64_t rowSize = SourceRowSize(width, bits);
+    const uint64_t used = PixelBytes(width, bits);
+    std::memset(block, 0, head);
+    uint8_t* rows = block + head;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // A decoder that leaves a pixel unwritten shows it as a stray value, not as a quiet zero.
+    std::memset(rows, 0xA5, rowSize * uint64_t(height));
+#endif
+    if (used < rowSize)
+        for (int y = 0; y < height; ++y)
+            std::memset(rows + uint64_t(y) * rowSize + used, 0, rowSize - used);
+    std::memset(rows + rowSize * uint64_t(height), 0, SourceBlockOverhead - SourceHeaderSize);
+}
+
 }  // namespace
 
 SourceImage::SourceImage(SourceImage&& other) noexcept
@@ -63,7 +84,7 @@ void WriteDibHeader(uint8_t* dib, int width, int height, int bits)
     PutLe32(dib + 32, bits < 24 ? 1u << bits : 0);
 }
 
-bool AllocateSourceImage(SourceImage& image, int width, int height, int bits)
+bool AllocateSourceImage(SourceImage& image, int width, int height, int bits, bool rowsWritten)
 {
     ReleaseSourceImage(image);
     if (width > MaxSourceSide || height > MaxSourceSide || width < 0 || height < 0)
@@ -74,9 +95,11 @@ bool AllocateSourceImage(SourceImage& image, int width, int height, int bits)
     const uint64_t blockSize = rowSize * uint64_t(height) + PaletteBytes(bits) + SourceBlockOverhead;
     if (blockSize > MaxSourceBlock)
         return false;
-    auto* block = static_cast<uint8_t*>(std::calloc(blockSize, 1));
+    auto* block = static_cast<uint8_t*>(rowsWritten ? std::malloc(blockSize) : std::calloc(blockSize, 1));
     if (!block)
         return false;
+    if (rowsWritten)
+        ClearAllButPixels(block, width, height, bits);
     WriteDibHeader(block, width, height, bits);
     image.dib = block;
     return AllocateMask(image, width, height);

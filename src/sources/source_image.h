@@ -43,7 +43,9 @@ uint64_t SourceRowSize(int width, int bits);
 // Builds a zero-filled block with its header and a mask of 1s. Refuses (false, nothing held)
 // beyond the size limits, for depths other than 1, 4, 8, 24, or when memory runs out.
 // Whatever `image` held before is released first.
-bool AllocateSourceImage(SourceImage& image, int width, int height, int bits);
+// `rowsWritten`: the caller writes every pixel byte of every row itself, so only the header,
+// the palette, each row's padding and the slack past the last row are cleared.
+bool AllocateSourceImage(SourceImage& image, int width, int height, int bits, bool rowsWritten = false);
 // Gives `image` a fresh width x height mask of 1s; on failure releases the block as well.
 bool AllocateMask(SourceImage& image, int width, int height);
 void ReleaseSourceImage(SourceImage& image);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "cbrindordoc.h"
 #include "engine.h"
@@ -46,6 +48,34 @@ TEST(SourceImageTest, FiveByThreeBlockAndMask)
     ASSERT_EQ(img.maskSize, 15);
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(img.mask[i], 1);
+}
+
+// A block whose rows the decoder writes itself: once the pixels are written it reads exactly
+// as a cleared block given the same pixels, padding and slack zero even over dirty memory.
+TEST(SourceImageTest, BlockForWrittenRowsLeavesNoUndefinedByte)
+{
+    for (int round = 0; round < 4; ++round) {
+        const int width = 5 + round, height = 3;
+        const size_t stride = SourceRowSize(width, 24);
+        const size_t blockSize = stride * height + SourceBlockOverhead;
+        // Freed blocks of the same size, full of stray bytes, for the next allocation to reuse.
+        std::vector<void*> dirty;
+        for (int i = 0; i < 4; ++i)
+            dirty.push_back(std::memset(std::malloc(blockSize), 0xEE, blockSize));
+        for (void* d : dirty)
+            std::free(d);
+        SourceImage written, cleared;
+        ASSERT_TRUE(AllocateSourceImage(written, width, height, 24, true));
+        ASSERT_TRUE(AllocateSourceImage(cleared, width, height, 24));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < 3 * width; ++x) {
+                const uint8_t value = uint8_t(7 * x + 31 * y + 1);
+                cleared.dib[SourceHeaderSize + y * stride + x] = value;
+                written.dib[SourceHeaderSize + y * stride + x] = value;
+            }
+        EXPECT_EQ(0, std::memcmp(cleared.dib, written.dib, blockSize)) << "width " << width;
+        EXPECT_EQ(0, std::memcmp(cleared.mask, written.mask, size_t(width) * height));
+    }
 }
 
 TEST(SourceImageTest, PaletteDepthsRowsAndClrUsed)

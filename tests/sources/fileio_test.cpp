@@ -186,6 +186,14 @@ TEST_F(FileInputTest, OddWidthRowsArePaddedAndBottomUp)
     WritePicture(dir.Path("odd.jpg"), ImageContainer::Jpeg, 3, 5);
     ASSERT_TRUE(rig.doc.OpenSourceFile(dir.Path("odd.jpg")));
     EXPECT_EQ(rig.doc.Stride(2), 12);
+    // A JPEG's rows go into an uncleared block: every byte, padding included, is as a decode
+    // into cleared memory gives it.
+    WritePicture(dir.Path("wide.jpg"), ImageContainer::Jpeg, 1037, 29);
+    ASSERT_TRUE(rig.doc.LoadSourceFile(2, dir.Path("wide.jpg")));
+    DecodedImage plain;
+    ASSERT_TRUE(DecodeImageFile(dir.Path("wide.jpg"), plain));
+    ASSERT_EQ(size_t(rig.doc.Stride(2)), plain.Stride());
+    EXPECT_EQ(0, std::memcmp(rig.doc.Pixels(2), plain.pixels.data(), plain.pixels.size()));
 }
 
 TEST_F(FileInputTest, FailedLoadKeepsWhatTheSlotHeld)

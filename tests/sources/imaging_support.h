@@ -160,7 +160,7 @@ struct RecordingAllocator {
 
     PixelAllocator Get()
     {
-        return [this](int w, int h) -> uint8_t* {
+        return [this](int w, int h, bool) -> uint8_t* {
             ++calls;
             width = w;
             height = h;

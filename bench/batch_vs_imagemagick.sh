@@ -69,6 +69,12 @@ best_brindor=$(printf '%s\n' "$json" | awk -F': ' '/"files_per_second"/ { gsub(/
 # cpu_time is milliseconds per run of the whole folder.
 best_brindor_cpu=$(printf '%s\n' "$json" | awk -F': ' -v n="$count" '/"run_type": "iteration"/ { it = 1 } /"cpu_time"/ && it { gsub(/[,]/, "", $2); r = n * 1000 / $2; if (r > best) best = r; it = 0 } END { printf "%.1f", best }')
 
+# The same files only decoded and encoded in memory: the JPEG library's share, a ceiling for any
+# batch built on it.
+floor_json=$(BRINDOR_BATCH_DIR="$work/in" "$gbench" --benchmark_filter='^BM_BatchCodecFloor' \
+  --benchmark_repetitions=3 --benchmark_format=json 2>/dev/null)
+best_floor=$(printf '%s\n' "$floor_json" | awk -F': ' '/"files_per_second"/ { gsub(/[,]/, "", $2); if ($2 + 0 > best) best = $2 + 0 } END { printf "%.1f", best }')
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 printf '%-30s %10s %14s\n' "" "files/s" "files/CPU-s"
 printf '%-30s %10s %14s\n' "ImageMagick composite loop" "$best_im" "$best_im_cpu"
@@ -76,3 +82,5 @@ printf '%-30s %10s %14s\n' "brindor batch (one thread)" "$best_brindor" "$best_b
 printf '%-30s %10s %14s\n' "ratio" "$(ratio "$best_brindor" "$best_im")" "$(ratio "$best_brindor_cpu" "$best_im_cpu")"
 printf '%-30s %10s %14s\n' "OpenCV, one process" "$best_cv" "$best_cv_cpu"
 [ "$best_cv" = n/a ] || printf '%-30s %10s %14s\n' "brindor / OpenCV" "$(ratio "$best_brindor" "$best_cv")" "$(ratio "$best_brindor_cpu" "$best_cv_cpu")"
+printf '%-30s %10s\n' "JPEG decode + encode alone" "$best_floor"
+[ "$best_cv" = n/a ] || printf '%-30s %10s\n' "alone / OpenCV" "$(ratio "$best_floor" "$best_cv")"

@@ -126,13 +126,18 @@ private slots:
         CPropertiesWndContents* pane = Pane();
         QVERIFY(app->Document().SourceCount() == 2);
         Engine& engine = Frame()->View()->GetEngine();
-        engine.zone = BlendZone{};
-        engine.zone.valid = true;
-        engine.zone.x1 = engine.canvasRect.left + 10;
-        engine.zone.y1 = engine.canvasRect.top + 10;
-        engine.zone.x2 = engine.canvasRect.left + 60;
-        engine.zone.y2 = engine.canvasRect.top + 50;
-        Frame()->UpdateCommandUI();
+        // Set again until the blend buttons stand enabled: a late resize of the view drops a zone.
+        const auto showZone = [&] {
+            engine.zone = BlendZone{};
+            engine.zone.valid = true;
+            engine.zone.x1 = engine.canvasRect.left + 10;
+            engine.zone.y1 = engine.canvasRect.top + 10;
+            engine.zone.x2 = engine.canvasRect.left + 60;
+            engine.zone.y2 = engine.canvasRect.top + 50;
+            Frame()->UpdateCommandUI();
+            return pane->Button(328)->isEnabled() && pane->Button(330)->isEnabled();
+        };
+        QTRY_VERIFY(showZone());
 
         QList<QWidget*> expected{pane->Selector(), pane->Button(328), pane->Button(330), pane->Button(332),
                                  pane->Button(333), pane->Button(344)};

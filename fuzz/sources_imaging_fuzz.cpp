@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes to the imaging service's decoders, as any file on disk might hold them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -37,5 +38,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (row[i] != 0)
                 std::abort();
     }
+    // A decoder that promises to write whole rows gives the same pixels over stray bytes.
+    std::vector<uint8_t> stray;
+    const PixelAllocator strayRows = [&stray](int width, int height, bool whole) -> uint8_t* {
+        stray.assign(ImagingStride(width) * size_t(height), whole ? 0xA5 : 0);
+        if (whole)
+            for (int r = 0; r < height; ++r)
+                std::fill_n(stray.data() + size_t(r) * ImagingStride(width) + size_t(width) * 3,
+                            ImagingStride(width) - size_t(width) * 3, 0);
+        return stray.data();
+    };
+    std::vector<uint8_t> opacity;
+    const AlphaAllocator opacityPlane = [&opacity](int width, int height) -> uint8_t* {
+        opacity.assign(size_t(width) * size_t(height), 255);
+        return opacity.data();
+    };
+    if (!DecodeImageMemory(bytes.data(), bytes.size(), strayRows, nullptr, &opacityPlane) || stray != image.pixels)
+        std::abort();
     return int(sum & 0);
 }

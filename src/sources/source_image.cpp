@@ -11,7 +11,8 @@ namespace {
 
 uint64_t PaletteBytes(int bits) { return bits < 24 ? 4ull << bits : 0; }
 
-uint64_t PixelBytes(int width, int bits) { return (uint64_t(width) * uint64_t(bits) + 7) / 8; }
+// Bytes a row's pixels take, before padding.
+uint64_t PixelBytes(int width, int bits) { return (uint64_t(width < 0 ? 0 : width) * uint64_t(bits) + 7) / 8; }
 
 // Zero where no row is written: header, palette, the padding at each row's end and the slack
 // past the last row, so no byte of the block is ever undefined.
@@ -60,16 +61,9 @@ SourceImage::~SourceImage() { ReleaseSourceImage(*this); }
 
 uint64_t SourceRowSize(int width, int bits)
 {
-    const uint64_t w = width < 0 ? 0 : uint64_t(width);
-    uint64_t bytes = 0;
-    switch (bits) {
-    case 1: bytes = (w + 7) / 8; break;
-    case 4: bytes = (w + 1) / 2; break;
-    case 8: bytes = w; break;
-    case 24: bytes = 3 * w; break;
-    default: return 0;
-    }
-    return (bytes + 3) & ~uint64_t(3);
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+        return 0;
+    return (PixelBytes(width, bits) + 3) & ~uint64_t(3);
 }
 
 void WriteDibHeader(uint8_t* dib, int width, int height, int bits)
